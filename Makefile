@@ -1,0 +1,60 @@
+# The front door: `make demo` (the main job) and `make test` (all tests).
+# Each target installs what it needs first (Debian packages, as root) and is
+# safe to run again.
+
+BUILD      := build
+WIN32_DIR  := $(BUILD)/win32
+NATIVE_DIR := $(BUILD)/native
+ASAN_DIR   := $(BUILD)/native-asan
+JOBS       ?= $(shell nproc)
+CMAKE_GEN  := -G Ninja
+# Wine-run tests of one process each; two at a time per core keeps both busy
+# while Wine starts processes.
+CTEST_WIN  := ctest --test-dir $(WIN32_DIR) -j$$(( $(JOBS) * 2 )) --output-on-failure --timeout 600
+CTEST_NAT  := --output-on-failure -j$(JOBS) --timeout 600
+
+.PHONY: all bootstrap win32 native native-asan test test-win32 test-native demo screenshots clean
+
+all: win32 native
+
+bootstrap:
+	@scripts/bootstrap.sh
+
+$(WIN32_DIR)/build.ninja: | bootstrap
+	cmake -S . -B $(WIN32_DIR) $(CMAKE_GEN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw32.cmake -Wno-dev
+
+$(NATIVE_DIR)/build.ninja: | bootstrap
+	cmake -S . -B $(NATIVE_DIR) $(CMAKE_GEN) -Wno-dev
+
+$(ASAN_DIR)/build.ninja: | bootstrap
+	cmake -S . -B $(ASAN_DIR) $(CMAKE_GEN) -DSETUP_SANITIZE=address,undefined -DCMAKE_BUILD_TYPE=Debug -Wno-dev
+
+win32: bootstrap $(WIN32_DIR)/build.ninja
+	cmake --build $(WIN32_DIR) -j$(JOBS)
+
+native: bootstrap $(NATIVE_DIR)/build.ninja
+	cmake --build $(NATIVE_DIR) -j$(JOBS)
+
+native-asan: bootstrap $(ASAN_DIR)/build.ninja
+	cmake --build $(ASAN_DIR) -j$(JOBS)
+
+test-native: native native-asan
+	ctest --test-dir $(NATIVE_DIR) $(CTEST_NAT)
+	ctest --test-dir $(ASAN_DIR) $(CTEST_NAT)
+
+# One Xvfb for the whole run when there is no display; the Wine server of the
+# test prefix is stopped afterwards so nothing outlives the run.
+test-win32: win32
+	scripts/with-display.sh $(CTEST_WIN); status=$$?; \
+	  WINEPREFIX=$(abspath $(WIN32_DIR))/wineprefix wineserver -k 2>/dev/null; exit $$status
+
+test: test-native test-win32
+
+demo: win32
+	scripts/demo.sh $(WIN32_DIR)
+
+screenshots: win32
+	SETUP_DEMO_SCREENSHOT_ONLY=1 scripts/demo.sh $(WIN32_DIR)
+
+clean:
+	rm -rf $(BUILD)

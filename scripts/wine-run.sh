@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine in the build tree's own prefix:
+#   wine-run.sh --prefix DIR PROGRAM [ARGS...]
+# CTest uses it as the cross-compiling emulator. The prefix is made once
+# (32-bit, no Mono or Gecko download prompts) and reused; without a display the
+# program runs under a private Xvfb.
+set -euo pipefail
+[ "${1:-}" = "--prefix" ] || { echo "usage: wine-run.sh --prefix DIR PROGRAM [ARGS...]" >&2; exit 2; }
+export WINEPREFIX=$(readlink -m "$2"); shift 2
+export WINEARCH=win32
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
+
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" --prefix "$WINEPREFIX" "$@"
+fi
+
+if [ ! -f "$WINEPREFIX/.setup-ready" ]; then
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  (
+    flock 9
+    if [ ! -f "$WINEPREFIX/.setup-ready" ]; then
+      rm -rf "$WINEPREFIX"
+      wineboot -i >/dev/null 2>&1
+      wineserver -w
+      touch "$WINEPREFIX/.setup-ready"
+    fi
+  ) 9>"$WINEPREFIX.lock"
+fi
+
+exec wine "$@"

@@ -1,0 +1,32 @@
+// Program entry of Setup: hardening, COM, the language catalogue (before any
+// window), the main window and the message loop.
+#include <windows.h>
+
+#include "localisation/multi_language.h"
+#include "main_window.h"
+#include "util/handles.h"
+
+namespace {
+
+// Setup.exe is usually started from a download folder that an attacker may
+// have filled with DLLs named like system ones: load DLLs from System32 only,
+// never from the program's folder or the current directory, and stop on heap
+// corruption instead of running on.
+void HardenProcess() {
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(
+        reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    if (setDefault) setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    SetDllDirectoryW(L"");
+    HeapSetInformation(nullptr, HeapEnableTerminationOnCorruption, nullptr, 0);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+    HardenProcess();
+    ComApartment com;
+    MultiLanguage();  // the catalogue exists before the first window
+    return RunMainWindow(instance, showCommand);
+}

@@ -1,0 +1,64 @@
+#include "util/file_ops.h"
+
+#include <shlobj.h>
+
+#include "util/path.h"
+#include "util/win_error.h"
+
+std::wstring ModulePath() {
+    wchar_t buffer[MAX_PATH];
+    DWORD n = GetModuleFileNameW(nullptr, buffer, MAX_PATH);
+    if (n == 0) RaiseLastOSError(L"GetModuleFileNameW");
+    return std::wstring(buffer, n);
+}
+
+std::wstring SetupFolder() { return ExtractFolder(ModulePath()); }
+
+bool FileExistsW(const std::wstring& path) {
+    WIN32_FIND_DATAW data;
+    UniqueHFind find(FindFirstFileW(path.c_str(), &data));
+    return find && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool FolderExists(const std::wstring& path) {
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool CreateFolder(const std::wstring& path) { return CreateDirectoryW(path.c_str(), nullptr) != FALSE; }
+
+bool RenameFile(const std::wstring& oldPath, const std::wstring& newPath) {
+    return MoveFileW(oldPath.c_str(), newPath.c_str()) != FALSE;
+}
+
+bool RemoveFile(const std::wstring& path) { return DeleteFileW(path.c_str()) != FALSE; }
+
+std::wstring CommonAppDataFolder() {
+    wchar_t buffer[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, buffer))) return {};
+    return buffer;
+}
+
+TFindEntries::TFindEntries(const std::wstring& pattern, DWORD wantedAttributes)
+    : excluded_((faHidden | faSystem | faVolumeLabel | faDirectory) & ~wantedAttributes) {
+    find_.reset(FindFirstFileW(pattern.c_str(), &data_));
+    pending_ = static_cast<bool>(find_);
+}
+
+bool TFindEntries::Next(TFindEntry& entry) {
+    while (find_) {
+        if (!pending_ && !FindNextFileW(find_.get(), &data_)) break;
+        pending_ = false;
+        if (Skipped()) continue;
+        entry.name = data_.cFileName;
+        entry.attributes = data_.dwFileAttributes;
+        entry.size = (uint64_t{data_.nFileSizeHigh} << 32) | data_.nFileSizeLow;
+        FILETIME local;
+        WORD date = 0, time = 0;
+        if (FileTimeToLocalFileTime(&data_.ftLastWriteTime, &local)) FileTimeToDosDateTime(&local, &date, &time);
+        entry.time = (uint32_t{date} << 16) | time;
+        return true;
+    }
+    find_.reset();
+    return false;
+}

@@ -1,0 +1,33 @@
+#include "util/message_pump.h"
+
+#include <windows.h>
+
+namespace {
+
+void DispatchQueuedMessages() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            // Leave the quit request for the message loop that owns it.
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+std::function<void()>& CurrentPump() {
+    static std::function<void()> pump = DispatchQueuedMessages;
+    return pump;
+}
+
+}  // namespace
+
+void ProcessPendingMessages() { CurrentPump()(); }
+
+std::function<void()> SetMessagePump(std::function<void()> pump) {
+    std::function<void()> old = std::move(CurrentPump());
+    CurrentPump() = pump ? std::move(pump) : std::function<void()>(DispatchQueuedMessages);
+    return old;
+}
