@@ -1,0 +1,294 @@
+// Extraction: the selection pass, the per-entry sequence (destination,
+// folders, password, overwrite, creation, decoding, finishing, CRC verdict),
+// the events on the way, and the end of a run.
+#include <algorithm>
+#include <cctype>
+
+#include "unzip/decode_context.h"
+#include "unzip/errors.h"
+#include "unzip/unzipper.h"
+#include "unzip/wildcard.h"
+
+namespace {
+
+bool StartsWithIgnoringCase(const std::string& text, const std::string& prefix) {
+    if (text.size() < prefix.size()) return false;
+    for (size_t i = 0; i < prefix.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(text[i])) != std::tolower(static_cast<unsigned char>(prefix[i])))
+            return false;
+    return true;
+}
+
+// An entry's stored directory made safe to join below a destination: empty,
+// "." and ".." components are dropped, a leading drive ("C:") goes, and any
+// other ':' (a stream name on Windows) becomes '_'. Nothing the archive says
+// can then reach outside the destination. Ends in '\' unless empty.
+std::string ContainedPath(const std::string& dir) {
+    std::string result;
+    size_t start = 0;
+    while (start <= dir.size()) {
+        size_t end = dir.find('\\', start);
+        if (end == std::string::npos) end = dir.size();
+        std::string part = dir.substr(start, end - start);
+        start = end + 1;
+        if (!part.empty() && part.back() == ':' && result.empty()) continue;  // a drive
+        std::replace(part.begin(), part.end(), ':', '_');
+        if (part.empty() || part == "." || part == "..") continue;
+        result += part;
+        result += '\\';
+    }
+    return result;
+}
+
+std::string FolderPart(const std::string& path) {
+    size_t sep = path.find_last_of("\\:");
+    return sep == std::string::npos ? std::string() : path.substr(0, sep + 1);
+}
+
+}  // namespace
+
+void TUnZipper::SetDestDir(const std::string& dir) {
+    std::string value = dir;
+    if (value == "?") {
+        std::string start = zipos::DirectoryExists(destDir_) ? destDir_ : zipos::CurrentFolder();
+        if (!dialogs_->ChooseFolder(start, value)) throw EUserCanceled("User canceled Set Desination Directory");
+    }
+    if (!value.empty() && value.back() == '\\') value.pop_back();
+    destDir_ = value;
+}
+
+void TUnZipper::SetRootDir(const std::string& dir) {
+    rootDir_ = dir;
+    if (!rootDir_.empty() && rootDir_.back() != '\\') rootDir_ += '\\';
+}
+
+std::string TUnZipper::DestinationFolder(const TZipEntryInfo& entry) const {
+    std::string relative;
+    if (RecreateDirs && !entry.directory.empty()) {
+        std::string dir = entry.directory;
+        if (!rootDir_.empty() && StartsWithIgnoringCase(dir, rootDir_)) dir.erase(0, rootDir_.size());
+        // Absolute and drive-letter directories are re-rooted below the destination.
+        relative = ContainedPath(dir);
+    }
+    // Without a destination the current folder is the root.
+    if (destDir_.empty()) return relative;
+    return destDir_ + "\\" + relative;
+}
+
+int32_t TUnZipper::UnZip() {
+    ReadDirectory();
+    const bool keepOpen = KeepZipOpen;
+    KeepZipOpen = true;
+    if (!destDir_.empty() && !zipos::DirectoryExists(destDir_)) zipos::ForceDirectories(destDir_);
+    const TZipSortMode savedSort = sortMode_;
+    if (spanMode_ != spNone && sortMode_ != ByNone) SetSortMode(ByNone);
+
+    int32_t extracted = 0;
+    auto endOfRun = [&] {
+        FilesList.clear();
+        if (sortMode_ != savedSort) SetSortMode(savedSort);
+        if (OnUnZipComplete) OnUnZipComplete(*this, extracted);
+        KeepZipOpen = keepOpen;
+    };
+    try {
+        TDecodeContext context(*this);
+        int32_t announced = Count();
+        for (int32_t i = 0; i < Count(); ++i) {
+            TZipEntryInfo& e = ViewEntry(i);
+            e.selected = DoAll;
+            if (!e.fileName.empty() || RecreateDirs) {
+                std::string path = e.Path();
+                for (const std::string& pattern : FilesList)
+                    if (WildcardMatch(path, pattern)) {
+                        e.selected = true;
+                        break;
+                    }
+            } else {
+                e.selected = false;
+            }
+            if (e.selected && !e.fileName.empty()) context.totalBytes += e.uncompressedSize;
+            else --announced;
+        }
+        bool stopNow = false;
+        if (OnStartUnZipInfo) OnStartUnZipInfo(*this, announced, context.totalBytes, stopNow);
+        if (announced > 0 && !stopNow) {
+            for (int32_t i = 0; i < Count(); ++i) {
+                if (!DoAll && !ViewEntry(i).selected) continue;
+                do ExtractEntry(i, context, extracted);
+                while (context.retry);
+            }
+        }
+    } catch (...) {
+        endOfRun();
+        throw;
+    }
+    endOfRun();
+    if (!KeepZipOpen) CloseArchive();
+    return extracted;
+}
+
+void TUnZipper::SkipFile(TSkipReason reason, const std::string& fName, int32_t index, TDecodeContext& context) {
+    bool retry = false;
+    if (OnSkippingFile) OnSkippingFile(*this, reason, fName, index, retry);
+    context.retry = retry;
+    context.totalBytes -= context.entry.uncompressedSize;
+}
+
+bool TUnZipper::CheckPassword(TDecodeContext& context, int32_t index) {
+    TZipEntryInfo& entry = context.entry;
+    // Too short to hold the encryption header: no password opens it.
+    if (entry.compressedSize < 12) return false;
+    const uint8_t expected =
+        (entry.flags & 8) ? static_cast<uint8_t>(entry.dateTime >> 8) : static_cast<uint8_t>(entry.crc32 >> 24);
+    for (;;) {
+        context.keys = TZipKeys(Password);
+        uint8_t header[12];
+        context.ReadExact(header, sizeof header);
+        context.remaining -= 12;
+        context.keys.Decrypt(header, sizeof header);
+        if (header[11] == expected) return true;
+        if (!OnBadPassword) return false;
+        std::string newPassword = Password;
+        OnBadPassword(*this, index, newPassword);
+        if (newPassword == Password) return false;
+        Password = newPassword;
+        archive_->stream.Seek(-12, TBufferStream::soCurrent);
+        context.remaining += 12;
+    }
+}
+
+bool TUnZipper::DecideOverwrite(const TZipEntryInfo& entry, int32_t index, std::string& fName) {
+    switch (OverwriteMode) {
+    case Always: return true;
+    case Never: return false;
+    case Prompt: {
+        if (!OnPromptForOverwrite) return dialogs_->AskYesNo("Replace existing file " + entry.fileName + "?", "File Exists Alert");
+        bool overwrite = false;
+        OnPromptForOverwrite(*this, overwrite, index, fName);
+        return overwrite;
+    }
+    case ifNewer:
+    case ifOlder: {
+        // Both as DOS date/times in local time; the packed fields compare in date order.
+        const uint32_t existing = SanitizeDosDateTime(zipos::FileDosDateTime(fName));
+        const uint32_t stored = entry.dateTime;
+        return OverwriteMode == ifNewer ? stored > existing : stored < existing;
+    }
+    }
+    return false;
+}
+
+void TUnZipper::ExtractEntry(int32_t index, TDecodeContext& context, int32_t& extracted) {
+    context.entry = ViewEntry(index);
+    context.retry = false;
+    TZipEntryInfo& entry = context.entry;
+    // "." and ".." name no file: such an entry is only a folder.
+    if (entry.fileName == "." || entry.fileName == "..") entry.fileName.clear();
+
+    if (!entry.fileName.empty()) {
+        if (spanMode_ != spNone && entry.diskNumberStart != currentDisk_) FetchDisk(entry.diskNumberStart);
+        TBufferStream& archive = archive_->stream;
+        archive.Seek(entry.localHeaderOffset, TBufferStream::soBeginning);
+        uint8_t local[kLocalHeaderSize] = {};
+        archive.Read(local, sizeof local);
+        context.dataStart = int64_t{entry.localHeaderOffset} + kLocalHeaderSize + Get16(local + 26) + Get16(local + 28);
+        archive.Seek(context.dataStart, TBufferStream::soBeginning);
+    }
+
+    const std::string folder = DestinationFolder(entry);
+    if (entry.fileName.empty()) {
+        if (!folder.empty() && !zipos::DirectoryExists(folder)) zipos::ForceDirectories(folder);
+        return;
+    }
+
+    std::string fName = folder + entry.fileName;
+    bool skip = false;
+    if (OnStartUnZip) OnStartUnZip(*this, index, fName, skip);
+    if (skip) return;
+    const std::string fileFolder = FolderPart(fName);
+    if (!fileFolder.empty() && !zipos::DirectoryExists(fileFolder)) zipos::ForceDirectories(fileFolder);
+
+    context.remaining = entry.compressedSize;
+    if (entry.Encrypted() && !CheckPassword(context, index)) {
+        SkipFile(srBadPassword, entry.Path(), index, context);
+        return;
+    }
+    if (OverwriteMode != Always && zipos::FileExists(fName) && !DecideOverwrite(entry, index, fName)) {
+        SkipFile(srNoOverwrite, fName, index, context);
+        return;
+    }
+
+    std::unique_ptr<TBufferStream> output;
+    for (int attempt = 0; !output; ++attempt) {
+        try {
+            output = std::make_unique<TBufferStream>(zipos::File::Create(fName), true, FlushFilesOnClose);
+        } catch (const EFCreateError&) {
+            const int64_t attributes = zipos::GetAttributes(fName);
+            if (!ReplaceReadOnly || attempt > 0) {
+                SkipFile(srCreateError, fName, index, context);
+                return;
+            }
+            if (attributes >= 0 && (attributes & 1)) zipos::SetAttributes(fName, static_cast<uint32_t>(attributes & ~1));
+        } catch (const EError&) {
+            SkipFile(srCreateError, fName, index, context);
+            return;
+        }
+    }
+
+    // Decoding; an exception other than the size guard ends the run, leaving
+    // the file closed with what was written.
+    archive_->stream.Seek(context.dataStart + (entry.Encrypted() ? 12 : 0), TBufferStream::soBeginning);
+    context.BeginEntry(output.get());
+    bool decoded = true;
+    try {
+        switch (entry.method) {
+        case 0:
+            context.CopyStored();
+            break;
+        case 8:
+            context.inflater.Inflate(context, context);
+            context.FinishOutput();
+            break;
+        default:
+            dialogs_->ShowMessage(kUnknownMethod, "Zip Error");
+            break;
+        }
+    } catch (const ELargerThanStated&) {
+        decoded = false;
+    }
+    output->Close();
+    output.reset();
+
+    if (decoded) {
+        if (RetainAttributes) zipos::SetAttributes(fName, entry.externalAttributes);
+        zipos::File stamp = zipos::File::TryOpenWrite(fName);
+        if (stamp.IsOpen()) stamp.SetDosDateTime(SanitizeDosDateTime(entry.dateTime));
+    }
+
+    if (context.crc == entry.crc32) {
+        if (OnEndUnZip) OnEndUnZip(*this, index, fName);
+        ++extracted;
+        return;
+    }
+    if (entry.Encrypted()) {
+        if (OnBadPassword) {
+            std::string newPassword = Password;
+            OnBadPassword(*this, index, newPassword);
+            if (newPassword != Password) {
+                Password = newPassword;
+                context.retry = true;
+            }
+        }
+        if (!context.retry) {
+            bool retry = false;
+            if (OnSkippingFile) OnSkippingFile(*this, srBadPassword, entry.Path(), index, retry);
+            context.retry = retry;
+        }
+    } else if (OnBadCRC) {
+        OnBadCRC(*this, static_cast<int32_t>(context.crc), static_cast<int32_t>(entry.crc32), index);
+    }
+    // A damaged file is not left behind, even when its attributes made it read-only.
+    const int64_t attributes = zipos::GetAttributes(fName);
+    if (attributes >= 0 && (attributes & 1)) zipos::SetAttributes(fName, static_cast<uint32_t>(attributes & ~1));
+    zipos::RemoveFile(fName);
+}

@@ -1,0 +1,164 @@
+// unzipper: a command-line front end over TUnZipper, for people and for
+// benchmarks.
+//   unzipper -l ARCHIVE
+//   unzipper [-d DIR] [-P PASSWORD] [-o always|never|prompt|ifnewer|ifolder] [-j] [-q] ARCHIVE [PATTERN ...]
+// Exit status: 0 all selected entries extracted, 1 some skipped or failed
+// their CRC, 2 the archive could not be read.
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <io.h>
+#define isatty _isatty
+#else
+#include <unistd.h>
+#endif
+
+#include "unzip/errors.h"
+#include "unzip/unzipper.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: unzipper -l ARCHIVE\n"
+    "       unzipper [-d DIR] [-P PASSWORD] [-o always|never|prompt|ifnewer|ifolder] [-j] [-q] ARCHIVE [PATTERN ...]\n";
+
+const char* ReasonText(TSkipReason reason) {
+    switch (reason) {
+    case srBadPassword: return "wrong password";
+    case srNoOverwrite: return "exists, not overwritten";
+    case srFileOpenError: return "cannot open";
+    case srCreateError: return "cannot create";
+    }
+    return "skipped";
+}
+
+// Questions go to the terminal; without one the answer is no.
+class TerminalDialogs : public zipos::Dialogs {
+public:
+    bool AskYesNo(const std::string& text, const std::string&) override { return Ask(text + " [y/N] "); }
+    bool AskOkCancel(const std::string& text, const std::string&) override { return Ask(text + " [y/N] "); }
+    void ShowMessage(const std::string& text, const std::string& caption) override {
+        std::fprintf(stderr, "unzipper: %s: %s\n", caption.c_str(), text.c_str());
+    }
+    static bool Ask(const std::string& question) {
+        if (!isatty(0)) return false;
+        std::fprintf(stderr, "%s", question.c_str());
+        std::string answer;
+        if (!std::getline(std::cin, answer)) return false;
+        return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y');
+    }
+};
+
+std::string Native(std::string path) {
+#ifndef _WIN32
+    for (char& c : path)
+        if (c == '\\') c = '/';
+#endif
+    return path;
+}
+
+int List(TUnZipper& zip) {
+    zip.ReadDirectory();
+    for (int32_t i = 0; i < zip.Count(); ++i) {
+        const TZipEntryInfo& e = zip.Entry(i);
+        const uint32_t d = e.dateTime >> 16, t = e.dateTime & 0xFFFF;
+        std::printf("%5d %3u %10u %10u %08x %04u-%02u-%02u %02u:%02u:%02u %c %s\n", i, e.method, e.compressedSize,
+                    e.uncompressedSize, e.crc32, 1980 + (d >> 9), (d >> 5) & 15, d & 31, t >> 11, (t >> 5) & 63,
+                    2 * (t & 31), e.Encrypted() ? 'E' : '-', Native(e.Path()).c_str());
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    bool list = false, quiet = false, junk = false;
+    std::string dest, password, archive, mode = "prompt";
+    std::vector<std::string> patterns;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        auto value = [&](std::string& into) {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "unzipper: %s needs a value\n%s", a.c_str(), kUsage);
+                std::exit(2);
+            }
+            into = argv[++i];
+        };
+        if (a == "-l") list = true;
+        else if (a == "-q") quiet = true;
+        else if (a == "-j") junk = true;
+        else if (a == "-d") value(dest);
+        else if (a == "-P") value(password);
+        else if (a == "-o") value(mode);
+        else if (a == "-h" || a == "--help") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        } else if (archive.empty()) archive = a;
+        else patterns.push_back(a);
+    }
+    if (archive.empty()) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    TOverwriteMode overwrite;
+    if (mode == "always") overwrite = Always;
+    else if (mode == "never") overwrite = Never;
+    else if (mode == "prompt") overwrite = Prompt;
+    else if (mode == "ifnewer") overwrite = ifNewer;
+    else if (mode == "ifolder") overwrite = ifOlder;
+    else {
+        std::fprintf(stderr, "unzipper: unknown overwrite mode '%s'\n%s", mode.c_str(), kUsage);
+        return 2;
+    }
+
+    TUnZipper zip;
+    zip.SetDialogs(std::make_shared<TerminalDialogs>());
+    zip.DoProcessMessages = false;
+    bool failures = false;
+    try {
+        zip.SetZipName(archive);
+        if (list) return List(zip);
+
+        zip.SetDestDir(dest);
+        zip.Password = password;
+        zip.RecreateDirs = !junk;
+        zip.OverwriteMode = overwrite;
+        zip.DoAll = patterns.empty();
+        zip.FilesList = patterns;
+        zip.OnSkippingFile = [&](TUnZipper&, TSkipReason reason, const std::string& name, int32_t, bool&) {
+            failures = true;
+            std::fprintf(stderr, "unzipper: skipped (%s): %s\n", ReasonText(reason), Native(name).c_str());
+        };
+        zip.OnBadCRC = [&](TUnZipper& z, int32_t calc, int32_t stored, int32_t index) {
+            failures = true;
+            std::fprintf(stderr, "unzipper: CRC error (%08x, stored %08x): %s\n", static_cast<uint32_t>(calc),
+                         static_cast<uint32_t>(stored), Native(z.DirectoryName(index) + z.FileName(index)).c_str());
+        };
+        const bool progress = !quiet && isatty(2);
+        int32_t shown = -1;
+        if (progress)
+            zip.OnTotalPercentDone = [&](TUnZipper&, int32_t percent) {
+                if (percent == shown) return;
+                shown = percent;
+                char bar[41];
+                std::memset(bar, ' ', 40);
+                std::memset(bar, '#', static_cast<size_t>(percent * 40 / 100));
+                bar[40] = 0;
+                std::fprintf(stderr, "\r[%s] %3d%%", bar, percent);
+            };
+        int32_t selected = 0;
+        zip.OnStartUnZipInfo = [&](TUnZipper&, int32_t files, int64_t, bool&) { selected = files; };
+        const int32_t extracted = zip.UnZip();
+        if (progress) std::fputc('\n', stderr);
+        if (!quiet) std::printf("%d of %d files extracted\n", extracted, selected);
+        if (extracted < selected) failures = true;
+    } catch (const EError& e) {
+        std::fprintf(stderr, "unzipper: %s: %s\n", archive.c_str(), e.what());
+        return 2;
+    }
+    return failures ? 1 : 0;
+}
