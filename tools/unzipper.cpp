@@ -98,7 +98,11 @@ int main(int argc, char** argv) {
             std::fputs(kUsage, stdout);
             return 0;
         } else if (archive.empty()) archive = a;
-        else patterns.push_back(a);
+        else {
+            for (char& c : a)
+                if (c == '/') c = '\\';  // the component's separator
+            patterns.push_back(a);
+        }
     }
     if (archive.empty()) {
         std::fputs(kUsage, stderr);

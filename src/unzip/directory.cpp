@@ -110,7 +110,17 @@ const TZipEntryInfo& TUnZipper::Entry(int32_t index) const { return ViewEntry(in
 std::string TUnZipper::FileName(int32_t index) const { return ViewEntry(index).fileName; }
 std::string TUnZipper::DirectoryName(int32_t index) const { return ViewEntry(index).directory; }
 
-std::string TUnZipper::FileComment(int32_t index) { return LoadEntryComment(ViewEntry(index)); }
+std::string TUnZipper::FileComment(int32_t index) {
+    std::string comment = LoadEntryComment(ViewEntry(index));
+    CloseUnlessKept();
+    return comment;
+}
+
+std::string TUnZipper::ZipComment() {
+    std::string comment = LoadZipComment();
+    CloseUnlessKept();
+    return comment;
+}
 
 std::string TUnZipper::LoadEntryComment(TZipEntryInfo& entry) {
     if (!entry.comment) {
@@ -131,7 +141,7 @@ std::string TUnZipper::LoadEntryComment(TZipEntryInfo& entry) {
     return *entry.comment;
 }
 
-std::string TUnZipper::ZipComment() {
+std::string TUnZipper::LoadZipComment() {
     if (!end_.comment) {
         end_.comment.emplace();
         if (end_.commentLength > 0 && !zipName_.empty()) {
@@ -179,6 +189,11 @@ bool TUnZipper::FindEndRecord(TBufferStream& stream) {
 TBufferStream& TUnZipper::CentralSource() { return companion_ ? companion_->stream : archive_->stream; }
 
 void TUnZipper::ReadDirectory() {
+    LoadDirectory();
+    CloseUnlessKept();
+}
+
+void TUnZipper::LoadDirectory() {
     OpenArchive();
     const uint32_t stamp = archive_->stream.File().DosDateTime();
     if (directory_ && stamp == archiveDateTime_) return;
@@ -384,7 +399,7 @@ void TUnZipper::LoadComments() {
         if (entry->commentLength > 0) LoadEntryComment(*entry);
     if (end_.commentLength != 0) {
         if (currentDisk_ != end_.thisDisk) FetchDisk(end_.thisDisk);
-        ZipComment();
+        LoadZipComment();
     }
 }
 

@@ -76,7 +76,7 @@ std::string TUnZipper::DestinationFolder(const TZipEntryInfo& entry) const {
 }
 
 int32_t TUnZipper::UnZip() {
-    ReadDirectory();
+    LoadDirectory();
     const bool keepOpen = KeepZipOpen;
     KeepZipOpen = true;
     if (!destDir_.empty() && !zipos::DirectoryExists(destDir_)) zipos::ForceDirectories(destDir_);
@@ -123,7 +123,7 @@ int32_t TUnZipper::UnZip() {
         throw;
     }
     endOfRun();
-    if (!KeepZipOpen) CloseArchive();
+    CloseUnlessKept();
     return extracted;
 }
 
@@ -182,8 +182,6 @@ void TUnZipper::ExtractEntry(int32_t index, TDecodeContext& context, int32_t& ex
     context.entry = ViewEntry(index);
     context.retry = false;
     TZipEntryInfo& entry = context.entry;
-    // "." and ".." name no file: such an entry is only a folder.
-    if (entry.fileName == "." || entry.fileName == "..") entry.fileName.clear();
 
     if (!entry.fileName.empty()) {
         if (spanMode_ != spNone && entry.diskNumberStart != currentDisk_) FetchDisk(entry.diskNumberStart);

@@ -11,6 +11,11 @@ void TZipEntryInfo::SetName(const std::string& name) {
         directory = name.substr(0, sep + 1);
         fileName = name.substr(sep + 1);
     }
+    // "x\.." and "." name folders, not files.
+    if (fileName == "." || fileName == "..") {
+        directory += fileName;
+        fileName.clear();
+    }
     if (!directory.empty() && directory.back() != '\\') directory += '\\';
     fileNameLength = static_cast<uint16_t>(std::min<size_t>(directory.size() + fileName.size(), 0xFFFF));
 }

@@ -109,7 +109,8 @@ public:
     int32_t NumberOfDisks() const { return numberOfDisks_; }
     TSpanMode SpanMode() const { return spanMode_; }
     bool Recovered() const { return recovered_; }
-    // Opens the archive and reads its directory unless it is current.
+    // Reads the archive's directory unless the one read is current (the
+    // archive's time is unchanged); closes the archive unless KeepZipOpen.
     void ReadDirectory();
 
     // ---- Extraction ----------------------------------------------------
@@ -124,6 +125,10 @@ private:
     using EntryList = std::vector<std::unique_ptr<TZipEntryInfo>>;
 
     // Directory reading (directory.cpp).
+    void LoadDirectory();  // ReadDirectory, leaving the archive open
+    void CloseUnlessKept() {
+        if (!KeepZipOpen) CloseArchive();
+    }
     void OpenArchive();
     void CloseArchive() { archive_.reset(); }
     void FreeDirectory();
@@ -141,6 +146,7 @@ private:
     void AddEntry(std::unique_ptr<TZipEntryInfo> entry);
     void LoadComments();
     std::string LoadEntryComment(TZipEntryInfo& entry);
+    std::string LoadZipComment();
 
     // Extraction (engine.cpp).
     void ExtractEntry(int32_t index, TDecodeContext& context, int32_t& extracted);

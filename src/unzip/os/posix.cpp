@@ -197,6 +197,7 @@ bool SetAttributes(const std::string& path, uint32_t attributes) {
     if (stat(P(path).c_str(), &st) != 0) return false;
     mode_t mode = st.st_mode & 0777;
     if (attributes >> 16) mode = (attributes >> 16) & 0777;  // a Unix mode, without set-id or sticky bits
+    else mode |= S_IWUSR;                                    // not read-only: writable
     if (attributes & 0x01) mode &= ~mode_t(0222);            // read-only
     return chmod(P(path).c_str(), mode) == 0;
 }
