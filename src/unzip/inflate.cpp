@@ -14,10 +14,12 @@ namespace {
 // ---- Decoding tables ------------------------------------------------------
 //
 // A table entry is 32 bits:
-//   bits 0-4   bits to consume for this entry
+//   bits 0-4   bits to consume for this entry: its code bits and the extra
+//              bits after them (for a link: the table's index bits)
 //   bits 5-7   kind (below)
 //   bits 8-11  extra bits after the code (lengths, distances), or the index
 //              bits of the sub-table a link points to
+//   bits 12-15 the code bits alone
 //   bits 16-31 the literal byte, the base length or distance, or the offset
 //              of a sub-table
 enum Kind : uint32_t { kLiteral = 0, kBase = 1, kEndOfBlock = 2, kLink = 3, kInvalid = 4 };
@@ -26,6 +28,7 @@ constexpr uint32_t MakeEntry(Kind kind, uint32_t bits, uint32_t extra, uint32_t 
     return bits | (uint32_t{kind} << 5) | (extra << 8) | (value << 16);
 }
 constexpr uint32_t EntryBits(uint32_t e) { return e & 0x1F; }
+constexpr uint32_t EntryCodeBits(uint32_t e) { return (e >> 12) & 0xF; }
 constexpr uint32_t EntryKind(uint32_t e) { return (e >> 5) & 7; }
 constexpr uint32_t EntryExtra(uint32_t e) { return (e >> 8) & 0xF; }
 constexpr uint32_t EntryValue(uint32_t e) { return e >> 16; }
@@ -62,6 +65,11 @@ uint32_t DistTemplate(unsigned symbol) {
     return symbol < 30 ? MakeEntry(kBase, 0, kDistExtra[symbol], kDistBase[symbol]) : kInvalidEntry;
 }
 uint32_t CodeLenTemplate(unsigned symbol) { return MakeEntry(kLiteral, 0, 0, symbol); }
+
+// A symbol's entry for a code of codeBits bits at its table level.
+uint32_t WithCodeBits(uint32_t symbolEntry, unsigned codeBits) {
+    return symbolEntry | (codeBits + EntryExtra(symbolEntry)) | (codeBits << 12);
+}
 
 unsigned ReverseBits(unsigned code, unsigned length) {
     unsigned r = 0;
@@ -106,7 +114,7 @@ bool BuildTable(uint32_t* table, size_t capacity, unsigned rootBits, const uint8
             const unsigned symbol = sorted[placed++];
             const unsigned reversed = ReverseBits(code, len);
             if (len <= rootBits) {
-                const uint32_t entry = symbolTemplate(symbol) | len;
+                const uint32_t entry = WithCodeBits(symbolTemplate(symbol), len);
                 for (unsigned i = reversed; i < rootSize; i += 1u << len) table[i] = entry;
                 continue;
             }
@@ -128,7 +136,7 @@ bool BuildTable(uint32_t* table, size_t capacity, unsigned rootBits, const uint8
                 table[prefix] = MakeEntry(kLink, rootBits, subBits, subBase);
                 subPrefix = prefix;
             }
-            const uint32_t entry = symbolTemplate(symbol) | (len - rootBits);
+            const uint32_t entry = WithCodeBits(symbolTemplate(symbol), len - rootBits);
             for (unsigned i = reversed >> rootBits; i < (1u << subBits); i += 1u << (len - rootBits))
                 table[subBase + i] = entry;
         }
@@ -215,8 +223,8 @@ struct TInflater::State {
             count -= rootBits;
             entry = table[EntryValue(entry) + (bits & ((1u << EntryExtra(entry)) - 1))];
         }
-        bits >>= EntryBits(entry);
-        count -= EntryBits(entry);
+        bits >>= EntryCodeBits(entry);
+        count -= EntryCodeBits(entry);
         return count >= padBits && EntryKind(entry) != kInvalid;
     }
 
@@ -403,57 +411,78 @@ bool TInflater::State::DynamicTables() {
 bool TInflater::State::Block(const uint32_t* lit, const uint32_t* dst) {
     constexpr uint64_t kLitMask = (1u << kLitLenRootBits) - 1, kDistMask = (1u << kDistRootBits) - 1;
     for (;;) {
-        while (inEnd - in >= 16 && pos < kFlushAt) {
-            bits |= Load64(in) << count;
-            in += (63 - count) >> 3;
-            count |= 56;
+        // The state lives in locals here: stores into the output bytes could
+        // otherwise alias the members and force reloads after every byte.
+        uint64_t b = bits;
+        unsigned n = count;
+        const uint8_t* ip = in;
+        const uint8_t* const fastInEnd = inEnd - in >= 16 ? inEnd - 16 : in;
+        uint8_t* const outStart = out;
+        uint8_t* op = out + pos;
+        uint8_t* const fastOutEnd = out + kFlushAt;
+        bool ended = false, failed = false;
+        while (ip < fastInEnd && op < fastOutEnd) {
+            b |= Load64(ip) << n;
+            ip += (63 - n) >> 3;
+            n |= 56;
 
-            uint32_t e = lit[bits & kLitMask];
+            uint32_t e = lit[b & kLitMask];
             if (EntryKind(e) == kLink) {
-                bits >>= kLitLenRootBits;
-                count -= kLitLenRootBits;
-                e = lit[EntryValue(e) + (bits & ((1u << EntryExtra(e)) - 1))];
+                b >>= kLitLenRootBits;
+                n -= kLitLenRootBits;
+                e = lit[EntryValue(e) + (b & ((1u << EntryExtra(e)) - 1))];
             }
-            bits >>= EntryBits(e);
-            count -= EntryBits(e);
+            const uint64_t saved = b;
+            b >>= EntryBits(e);
+            n -= EntryBits(e);
             const uint32_t kind = EntryKind(e);
             if (kind == kLiteral) {
-                out[pos++] = static_cast<uint8_t>(EntryValue(e));
-                // A second literal often fits in the bits already loaded.
-                if (count >= kMaxCodeBits) {
-                    uint32_t e2 = lit[bits & kLitMask];
-                    if (EntryKind(e2) == kLiteral) {
-                        bits >>= EntryBits(e2);
-                        count -= EntryBits(e2);
-                        out[pos++] = static_cast<uint8_t>(EntryValue(e2));
-                    }
+                *op++ = static_cast<uint8_t>(EntryValue(e));
+                // More literals often fit in the bits already loaded.
+                for (int more = 0; more < 2 && n >= kMaxCodeBits; ++more) {
+                    const uint32_t e2 = lit[b & kLitMask];
+                    if (EntryKind(e2) != kLiteral) break;
+                    b >>= EntryBits(e2);
+                    n -= EntryBits(e2);
+                    *op++ = static_cast<uint8_t>(EntryValue(e2));
                 }
                 continue;
             }
-            if (kind == kEndOfBlock) return true;
-            INFLATE_CHECK(kind == kBase);
-            const uint32_t lengthExtra = EntryExtra(e);
-            const size_t length = EntryValue(e) + (bits & ((1u << lengthExtra) - 1));
-            bits >>= lengthExtra;
-            count -= lengthExtra;
-
-            uint32_t d = dst[bits & kDistMask];
-            if (EntryKind(d) == kLink) {
-                bits >>= kDistRootBits;
-                count -= kDistRootBits;
-                d = dst[EntryValue(d) + (bits & ((1u << EntryExtra(d)) - 1))];
+            if (kind == kEndOfBlock) {
+                ended = true;
+                break;
             }
-            bits >>= EntryBits(d);
-            count -= EntryBits(d);
-            INFLATE_CHECK(EntryKind(d) == kBase);
-            const uint32_t distExtra = EntryExtra(d);
-            const size_t distance = EntryValue(d) + (bits & ((1u << distExtra) - 1));
-            bits >>= distExtra;
-            count -= distExtra;
-            INFLATE_CHECK(distance <= pos);  // too far back
-            CopyMatch(out + pos, distance, length, true);
-            pos += length;
+            if (kind != kBase) {
+                failed = true;
+                break;
+            }
+            // The entry's bits were consumed with its extra bits; read those
+            // from the buffer as it was.
+            const size_t length = EntryValue(e) + ((saved >> EntryCodeBits(e)) & ((1u << EntryExtra(e)) - 1));
+
+            uint32_t d = dst[b & kDistMask];
+            if (EntryKind(d) == kLink) {
+                b >>= kDistRootBits;
+                n -= kDistRootBits;
+                d = dst[EntryValue(d) + (b & ((1u << EntryExtra(d)) - 1))];
+            }
+            const uint64_t savedDist = b;
+            b >>= EntryBits(d);
+            n -= EntryBits(d);
+            const size_t distance = EntryValue(d) + ((savedDist >> EntryCodeBits(d)) & ((1u << EntryExtra(d)) - 1));
+            if (EntryKind(d) != kBase || distance > static_cast<size_t>(op - outStart)) {  // too far back
+                failed = true;
+                break;
+            }
+            CopyMatch(op, distance, length, true);
+            op += length;
         }
+        bits = b;
+        count = n;
+        in = ip;
+        pos = static_cast<size_t>(op - outStart);
+        INFLATE_CHECK(!failed);
+        if (ended) return true;
 
         // The careful loop: one symbol, bit by bit from chunk to chunk.
         if (pos >= kFlushAt) Flush(false);
