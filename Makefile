@@ -13,7 +13,7 @@ CMAKE_GEN  := -G Ninja
 CTEST_WIN  := ctest --test-dir $(WIN32_DIR) -j$$(( $(JOBS) * 2 )) --output-on-failure --timeout 600
 CTEST_NAT  := --output-on-failure -j$(JOBS) --timeout 600
 
-.PHONY: all bootstrap win32 native native-asan test test-win32 test-native demo screenshots clean
+.PHONY: all bootstrap win32 native native-asan test test-win32 test-native demo screenshots bench clean
 
 all: win32 native
 
@@ -55,6 +55,10 @@ demo: win32
 
 screenshots: win32
 	SETUP_DEMO_SCREENSHOT_ONLY=1 scripts/demo.sh $(WIN32_DIR)
+
+# Extraction speed beside Info-ZIP unzip, bsdtar, 7z and Python's zipfile.
+bench: native
+	python3 bench/run_bench.py $(NATIVE_DIR)
 
 clean:
 	rm -rf $(BUILD)

@@ -1,0 +1,96 @@
+#!/usr/bin/env python3
+"""make bench: builds the payload once (deterministic), zips it three ways,
+and extracts each archive to a fresh folder on tmpfs with unzipper and the
+peers, rounds interleaved; prints medians, ratios and unzipper's peak memory,
+then the in-memory benchmark of the inner loops."""
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import time
+
+build = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else 'build/native')
+rounds = int(os.environ.get('BENCH_ROUNDS', '5'))
+unzipper = os.path.join(build, 'tools', 'unzipper')
+bench_bin = os.path.join(build, 'bench', 'unzip_bench')
+here = os.path.dirname(os.path.abspath(__file__))
+tmp = '/dev/shm' if os.path.isdir('/dev/shm') else '/tmp'
+work = os.path.join(tmp, 'setup-bench')
+payload = os.path.join(work, 'payload')
+password = '417263'
+
+os.makedirs(work, exist_ok=True)
+if not os.path.isfile(os.path.join(work, 'payload.done')):
+    shutil.rmtree(payload, ignore_errors=True)
+    print(subprocess.run([sys.executable, os.path.join(here, 'make_payload.py'), payload],
+                         check=True, capture_output=True, text=True).stdout.strip())
+    open(os.path.join(work, 'payload.done'), 'w').close()
+archives = {
+    'deflate (zip -9)': ('deflate.zip', ['-9']),
+    'encrypted deflate (zip -9 -P)': ('encrypted.zip', ['-9', '-P', password]),
+    'stored (zip -0)': ('stored.zip', ['-0']),
+}
+for name, (file, flags) in archives.items():
+    path = os.path.join(work, file)
+    if not os.path.isfile(path):
+        subprocess.run(['zip', '-qr'] + flags + [path, '.'], cwd=payload, check=True)
+
+
+def peers(archive, out, encrypted):
+    p = ['-P', password] if encrypted else []
+    commands = {
+        'unzipper': [unzipper, '-q', '-o', 'always', '-d', out] + p + [archive],
+        'unzip': ['unzip', '-qq', '-o'] + p + [archive, '-d', out],
+        'bsdtar': ['bsdtar', '-x', '-f', archive, '-C', out] + (['--passphrase', password] if encrypted else []),
+        '7z': ['7z', 'x', '-y', '-bd', '-bso0', '-o' + out] + (['-p' + password] if encrypted else []) + [archive],
+    }
+    if not encrypted:  # Python's zipfile decrypts in pure Python: far too slow to be a peer
+        commands['python zipfile'] = [sys.executable, '-m', 'zipfile', '-e', archive, out]
+    return commands
+
+
+def run(command, out):
+    shutil.rmtree(out, ignore_errors=True)
+    os.makedirs(out)
+    start = time.perf_counter()
+    status = subprocess.run(command, stdout=subprocess.DEVNULL).returncode
+    elapsed = time.perf_counter() - start
+    if status != 0:
+        raise SystemExit('failed: %s' % ' '.join(command))
+    return elapsed
+
+
+def peak_memory_kb(command, out):
+    """Peak resident memory of a command, measured by GNU time (the forked
+    Python child would count Python's own pages)."""
+    shutil.rmtree(out, ignore_errors=True)
+    os.makedirs(out)
+    result = subprocess.run(['/usr/bin/time', '-f', '%M'] + command, stdout=subprocess.DEVNULL,
+                            stderr=subprocess.PIPE, text=True, check=True)
+    return int(result.stderr.strip().splitlines()[-1])
+
+
+print('payload: %s, %d files' % (payload, sum(len(f) for _, _, f in os.walk(payload))))
+print('%d rounds, interleaved; medians in seconds; ratio = peer time / unzipper time' % rounds)
+out = os.path.join(work, 'out')
+for name, (file, flags) in archives.items():
+    archive = os.path.join(work, file)
+    commands = peers(archive, out, '-P' in flags)
+    times = {tool: [] for tool in commands}
+    for _ in range(rounds):
+        for tool, command in commands.items():
+            times[tool].append(run(command, out))
+    peak = peak_memory_kb(commands['unzipper'], out)
+    ours = statistics.median(times['unzipper'])
+    size = os.path.getsize(archive) / 1e6
+    print('\n%s, %.0f MB archive' % (name, size))
+    for tool, values in times.items():
+        median = statistics.median(values)
+        print('  %-15s %6.2f s   ratio %5.2f' % (tool, median, median / ours))
+    print('  unzipper peak resident memory: %.1f MB' % (peak / 1024))
+shutil.rmtree(out, ignore_errors=True)
+
+print('\nin memory, one thread:')
+sys.stdout.flush()
+subprocess.run([bench_bin, os.path.join(work, 'deflate.zip')], check=True)
