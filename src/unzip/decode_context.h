@@ -10,6 +10,7 @@
 #include "unzip/crypt.h"
 #include "unzip/decode_io.h"
 #include "unzip/inflate.h"
+#include "unzip/legacy.h"
 #include "unzip/unzipper.h"
 
 struct TDecodeContext final : TByteSource, TByteSink {
@@ -37,6 +38,9 @@ struct TDecodeContext final : TByteSource, TByteSink {
     std::unique_ptr<uint8_t[]> input;
     std::unique_ptr<uint8_t[]> output;
     TInflater inflater;
+    TUnshrinker unshrinker;
+    TUnreducer unreducer;
+    TExploder exploder;
 
     // The run.
     int64_t totalBytes = 0;

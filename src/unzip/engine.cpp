@@ -243,6 +243,21 @@ void TUnZipper::ExtractEntry(int32_t index, TDecodeContext& context, int32_t& ex
         case 0:
             context.CopyStored();
             break;
+        case 1:
+            context.unshrinker.Unshrink(context, context);
+            context.FinishOutput();
+            break;
+        case 2:
+        case 3:
+        case 4:
+        case 5:
+            context.unreducer.Unreduce(context, context, entry.method - 1u, entry.uncompressedSize);
+            context.FinishOutput();
+            break;
+        case 6:
+            context.exploder.Explode(context, context, entry.flags, entry.compressedSize, entry.uncompressedSize);
+            context.FinishOutput();
+            break;
         case 8:
             context.inflater.Inflate(context, context);
             context.FinishOutput();
