@@ -13,7 +13,7 @@ CMAKE_GEN  := -G Ninja
 CTEST_WIN  := ctest --test-dir $(WIN32_DIR) -j$$(( $(JOBS) * 2 )) --output-on-failure --timeout 600
 CTEST_NAT  := --output-on-failure -j$(JOBS) --timeout 600
 
-.PHONY: all bootstrap win32 native native-asan test test-win32 test-native demo screenshots bench clean
+.PHONY: all bootstrap win32 native native-asan test test-win32 test-native test-fuzz demo screenshots bench fuzz clean
 
 all: win32 native
 
@@ -48,7 +48,12 @@ test-win32: win32
 	scripts/with-display.sh $(CTEST_WIN); status=$$?; \
 	  WINEPREFIX=$(abspath $(WIN32_DIR))/wineprefix wineserver -k 2>/dev/null; exit $$status
 
-test: test-native test-win32
+# A few seconds of every fuzz target, so a broken harness shows in CI.
+FUZZ_SMOKE_SECONDS ?= 3
+test-fuzz: bootstrap
+	scripts/fuzz.sh $(FUZZ_SMOKE_SECONDS)
+
+test: test-fuzz test-native test-win32
 
 demo: win32
 	scripts/demo.sh $(WIN32_DIR)
@@ -59,6 +64,11 @@ screenshots: win32
 # Extraction speed beside Info-ZIP unzip, bsdtar, 7z and Python's zipfile.
 bench: native
 	python3 bench/run_bench.py $(NATIVE_DIR)
+
+# libFuzzer targets on their corpora, FUZZ_SECONDS each.
+FUZZ_SECONDS ?= 300
+fuzz: bootstrap
+	scripts/fuzz.sh $(FUZZ_SECONDS)
 
 clean:
 	rm -rf $(BUILD)

@@ -1,12 +1,13 @@
-// Helpers for the ZIP component's tests, in both builds: temporary folders,
-// the archives made by the fixture (Info-ZIP zip, Python's zipfile), and
-// archives built field by field for the cases no tool writes.
+// Helpers for the ZIP component's tests, in both builds: temporary folders
+// and the archives made by the fixture (Info-ZIP zip, Python's zipfile).
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
+
+#include "unzip/crafted_archive.h"
 
 namespace fs = std::filesystem;
 
@@ -34,21 +35,3 @@ void WriteFile(const fs::path& path, const std::string& bytes);
 // Every regular file below root, as relative paths with '/', with contents.
 std::vector<std::pair<std::string, std::string>> TreeFiles(const fs::path& root);
 
-// One member of a crafted archive.
-struct CraftedEntry {
-    std::string name;           // stored as is ('/' separators)
-    std::string data;           // the entry's bytes as stored (already compressed, if method 8)
-    uint16_t method = 0;
-    uint16_t flags = 0;
-    uint32_t dosDateTime = (uint32_t{(44u << 9) | (3u << 5) | 5u} << 16) | (10u << 11) | (20u << 5) | 15u;  // 2024-03-05 10:20:30
-    uint32_t externalAttributes = 0x20;
-    uint32_t uncompressedSize = UINT32_MAX;  // default: data.size()
-    uint32_t crc = UINT32_MAX;               // default: CRC of data (stored entries)
-    std::string password;                    // encrypts data with the traditional cipher when set
-    uint16_t versionMadeBy = 20;
-};
-
-// Builds a whole archive: local headers with their data, the central
-// directory, the end record (with a comment when given).
-std::string BuildArchive(const std::vector<CraftedEntry>& entries, const std::string& comment = "");
-uint32_t TestCrc32(const std::string& data);
