@@ -77,6 +77,11 @@ std::wstring TMultiLanguage::CurrentAbbreviation() const {
     return Languages[static_cast<size_t>(CurrentIndex)];
 }
 
+std::wstring TMultiLanguage::GetText(const std::wstring& id) const {
+    if (!resIni_ || id.empty()) return {};
+    return resIni_->ReadString(L"Res", id, L"");
+}
+
 TMultiLanguage& MultiLanguage() {
     static TMultiLanguage catalogue;
     return catalogue;

@@ -9,6 +9,8 @@
 #include "localisation/ini_file.h"
 #include "util/string_list.h"
 
+class TComponent;
+
 class TMultiLanguage {
 public:
     // The catalogue of the running program's setup folder.
@@ -28,6 +30,17 @@ public:
     std::wstring ResFilePath(int index) const;
     // The current language's abbreviation, or empty when there are none.
     std::wstring CurrentAbbreviation() const;
+
+    // A message text: key id of section "Res" of the current language's text
+    // file, read afresh; empty without a language or for an empty id.
+    std::wstring GetText(const std::wstring& id) const;
+    // A control text: key id of section "FormRes" of the current language.
+    std::wstring GetFormText(const std::wstring& id) const;
+    // The text of a control by the two-step lookup: its id from FormRes.ini
+    // (section, key), then that id's text in the current language.
+    std::wstring LookupFormText(const std::wstring& section, const std::wstring& key) const;
+    // Applies the current language's texts to a form and its components.
+    void ApplyToForm(TComponent& form) const;
 
     // The accessor of the current language's text file, or null while no
     // language is loaded (for the text lookups).

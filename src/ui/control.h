@@ -1,0 +1,79 @@
+// TControl: a component that wraps one real Win32 window, placed in a parent
+// control's client area at the pixel bounds the form gives. Containers (the
+// form, tab sheets, panels, group boxes) route their children's
+// notifications and colour requests back to the child controls.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "ui/component.h"
+
+struct TBounds {
+    int left = 0, top = 0, width = 0, height = 0;
+};
+
+class TControl : public TComponent {
+public:
+    ~TControl() override;
+
+    HWND Handle() const { return handle_; }
+    TControl* Parent() const { return parent_; }
+
+    void SetBounds(const TBounds& bounds);
+    TBounds Bounds() const { return bounds_; }
+    bool Visible() const;
+    void SetVisible(bool visible);
+    bool Enabled() const;
+    void SetEnabled(bool enabled);
+    // The control's font (face, height in pixels, weight) and text colour.
+    void SetFont(const std::wstring& face, int height, bool bold = false);
+    void SetFontColor(COLORREF color);
+    // The window text.
+    std::wstring Text() const;
+    void SetText(const std::wstring& text);
+    // The hint kept for the control (shown by classes that have one).
+    const std::wstring& Hint() const { return hint_; }
+    void SetHint(const std::wstring& hint) { hint_ = hint; }
+
+    std::function<void(TControl&)> OnClick;
+
+    // Runs an event handler; an error it lets through is shown in the
+    // standard error box (and never unwinds into the system's code).
+    static void RunEventHandler(const std::function<void()>& handler);
+
+    // The control behind a window made by the toolkit, or null.
+    static TControl* FromHandle(HWND window);
+    // The window class of containers, registered once.
+    static const wchar_t* ContainerClass();
+    // Message handling shared by every container window.
+    static LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+protected:
+    TControl(TComponent* owner, std::wstring name, TControl* parent, const TBounds& bounds);
+    // Makes the window; called by each class's constructor.
+    void CreateHandle(const wchar_t* windowClass, DWORD style, DWORD exStyle = 0, const std::wstring& text = L"");
+    // A notification (WM_COMMAND code) from this control's window.
+    virtual void Notify(WORD code);
+    // WM_NOTIFY from this control's window.
+    virtual LRESULT NotifyEx(NMHDR*) { return 0; }
+    // The brush and colours for painting this control's background and text,
+    // or null for the system's.
+    virtual HBRUSH ControlColor(HDC dc);
+    // A container's own messages; the default handles nothing.
+    virtual bool HandleMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+    void DescribeProperties(std::vector<TProperty>& properties) override;
+
+    HWND handle_ = nullptr;
+
+private:
+    HFONT InheritedFont() const;
+
+    TControl* parent_;
+    TBounds bounds_;
+    HFONT font_ = nullptr;
+    COLORREF fontColor_ = CLR_INVALID;
+    std::wstring hint_;
+};
