@@ -42,16 +42,22 @@ std::string UpperExtension(const std::string& path) {
 
 uint64_t PhysicalKey(const TZipEntryInfo& e) { return (uint64_t{e.diskNumberStart} << 32) | e.localHeaderOffset; }
 
+// The fields local headers and central records share, from "version needed
+// to extract" on (offset 4 of a local header, 6 of a central record).
+void FillSharedFields(TZipEntryInfo& e, const unsigned char* p) {
+    e.versionNeeded = Get16(p);
+    e.flags = Get16(p + 2);
+    e.method = Get16(p + 4);
+    e.dateTime = SanitizeDosDateTime((uint32_t{Get16(p + 8)} << 16) | Get16(p + 6));
+    e.crc32 = Get32(p + 10);
+    e.compressedSize = Get32(p + 14);
+    e.uncompressedSize = Get32(p + 18);
+}
+
 // Fills an entry from a central record's fixed 46 bytes.
 void FillFromCentral(TZipEntryInfo& e, const unsigned char* h) {
     e.versionMadeBy = Get16(h + 4);
-    e.versionNeeded = Get16(h + 6);
-    e.flags = Get16(h + 8);
-    e.method = Get16(h + 10);
-    e.dateTime = SanitizeDosDateTime((uint32_t{Get16(h + 14)} << 16) | Get16(h + 12));
-    e.crc32 = Get32(h + 16);
-    e.compressedSize = Get32(h + 20);
-    e.uncompressedSize = Get32(h + 24);
+    FillSharedFields(e, h + 6);
     e.extraLength = Get16(h + 30);
     e.commentLength = Get16(h + 32);
     e.diskNumberStart = Get16(h + 34);
@@ -336,13 +342,7 @@ bool TUnZipper::ReadLocalHeader(TBufferStream& stream, TZipEntryInfo& entry) {
     if (stream.Read(h, sizeof h) != sizeof h || Get32(h) != kLocalSignature) return false;
     std::string stored(Get16(h + 26), '\0');
     if (stream.Read(stored.data(), stored.size()) != stored.size()) return false;
-    entry.versionNeeded = Get16(h + 4);
-    entry.flags = Get16(h + 6);
-    entry.method = Get16(h + 8);
-    entry.dateTime = SanitizeDosDateTime((uint32_t{Get16(h + 12)} << 16) | Get16(h + 10));
-    entry.crc32 = Get32(h + 14);
-    entry.compressedSize = Get32(h + 18);
-    entry.uncompressedSize = Get32(h + 22);
+    FillSharedFields(entry, h + 4);
     entry.localExtraLength = Get16(h + 28);
     entry.SetName(ConvertName(stored, entry.flags));
     return true;

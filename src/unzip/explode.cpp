@@ -105,11 +105,7 @@ bool TExploder::State::Run(uint16_t flags, uint32_t compressedSize, uint32_t siz
         length += minMatch;
         if (length > size - produced) length = static_cast<size_t>(size - produced);
         produced += length;
-        while (length > 0) {  // in pieces that fit the window's slack
-            const size_t piece = length < 256 ? length : 256;
-            w.CopyByte(distance, piece);
-            length -= piece;
-        }
+        w.Copy(distance, length);
     }
     return true;
 }

@@ -51,4 +51,12 @@ struct TOutputWindow {
         for (size_t i = 0; i < length; ++i) dst[i] = src[i];
         pos += length;
     }
+    // A match of any length, in pieces that fit the slack.
+    void Copy(size_t distance, size_t length) {
+        while (length > 0) {
+            const size_t piece = length < 256 ? length : 256;
+            CopyByte(distance, piece);
+            length -= piece;
+        }
+    }
 };

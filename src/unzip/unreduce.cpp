@@ -104,11 +104,7 @@ bool TUnreducer::State::Run(unsigned factor, uint32_t size) {
             size_t todo = length + 3;
             if (todo > size - produced) todo = static_cast<size_t>(size - produced);
             produced += todo;
-            while (todo > 0) {  // in pieces that fit the window's slack
-                const size_t piece = todo < 256 ? todo : 256;
-                w.CopyByte(distance, piece);
-                todo -= piece;
-            }
+            w.Copy(distance, todo);
             state = 0;
             break;
         }

@@ -31,10 +31,9 @@ std::vector<std::pair<std::string, std::string>> Samples() {
     return {{"prose", prose}, {"random", randomBytes}, {"runs", runs}, {"long", long_text}, {"tiny", "x"}, {"empty", ""}};
 }
 
-// Extracts a one-entry archive of the given method and flags with the component.
-std::string ExtractOne(const std::string& compressed, const std::string& original, uint16_t method, uint16_t flags,
-                       int* badCrc = nullptr) {
-    TempDir dir;
+// A one-entry archive "legacy.zip" in dir, of the given method and flags.
+void WriteLegacyArchive(const TempDir& dir, const std::string& compressed, const std::string& original,
+                        uint16_t method, uint16_t flags) {
     CraftedEntry e;
     e.name = "member.bin";
     e.data = compressed;
@@ -43,6 +42,13 @@ std::string ExtractOne(const std::string& compressed, const std::string& origina
     e.crc = TestCrc32(original);
     e.uncompressedSize = static_cast<uint32_t>(original.size());
     WriteFile(dir / "legacy.zip", BuildArchive({e}));
+}
+
+// Extracts a one-entry archive of the given method and flags with the component.
+std::string ExtractOne(const std::string& compressed, const std::string& original, uint16_t method, uint16_t flags,
+                       int* badCrc = nullptr) {
+    TempDir dir;
+    WriteLegacyArchive(dir, compressed, original, method, flags);
     TUnZipper zip;
     zip.SetZipName(Native(dir / "legacy.zip"));
     zip.SetDestDir(Native(dir / "out"));
@@ -66,14 +72,7 @@ bool HaveSevenZip() {
 std::string SevenZipExtract(const std::string& compressed, const std::string& original, uint16_t method,
                             uint16_t flags) {
     TempDir dir;
-    CraftedEntry e;
-    e.name = "member.bin";
-    e.data = compressed;
-    e.method = method;
-    e.flags = flags;
-    e.crc = TestCrc32(original);
-    e.uncompressedSize = static_cast<uint32_t>(original.size());
-    WriteFile(dir / "legacy.zip", BuildArchive({e}));
+    WriteLegacyArchive(dir, compressed, original, method, flags);
     const std::string command = "cd '" + dir.Path().string() + "' && 7z x -y -bd -bso0 -bse0 legacy.zip >/dev/null 2>&1";
     if (std::system(command.c_str()) != 0) return "(7z failed)";
     return ReadFile(dir / "member.bin");
