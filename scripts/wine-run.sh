@@ -2,7 +2,8 @@
 # Runs a Windows program under Wine in the build tree's own prefix:
 #   wine-run.sh --prefix DIR PROGRAM [ARGS...]
 # CTest uses it as the cross-compiling emulator. The prefix is made once
-# (32-bit, no Mono or Gecko download prompts) and reused; without a display the
+# (32-bit, no Mono or Gecko download prompts, frames drawn by Wine) and
+# reused; without a display the
 # program runs under a private Xvfb.
 set -euo pipefail
 [ "${1:-}" = "--prefix" ] || { echo "usage: wine-run.sh --prefix DIR PROGRAM [ARGS...]" >&2; exit 2; }
@@ -22,6 +23,8 @@ if [ ! -f "$WINEPREFIX/.setup-ready" ]; then
     if [ ! -f "$WINEPREFIX/.setup-ready" ]; then
       rm -rf "$WINEPREFIX"
       wineboot -i >/dev/null 2>&1
+      # Wine draws window frames itself, so screenshots under a bare Xvfb show them.
+      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
       wineserver -w
       touch "$WINEPREFIX/.setup-ready"
     fi
