@@ -3,8 +3,7 @@
 #   wine-run.sh --prefix DIR PROGRAM [ARGS...]
 # CTest uses it as the cross-compiling emulator. The prefix is made once
 # (32-bit, no Mono or Gecko download prompts, frames drawn by Wine) and
-# reused; without a display the
-# program runs under a private Xvfb.
+# reused; without a display the program runs under a private Xvfb.
 set -euo pipefail
 [ "${1:-}" = "--prefix" ] || { echo "usage: wine-run.sh --prefix DIR PROGRAM [ARGS...]" >&2; exit 2; }
 export WINEPREFIX=$(readlink -m "$2"); shift 2
