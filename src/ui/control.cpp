@@ -7,9 +7,18 @@
 TControl::TControl(TComponent* owner, std::wstring name, TControl* parent, const TBounds& bounds)
     : TComponent(owner, std::move(name)), parent_(parent), bounds_(bounds) {}
 
+namespace {
+
+// The window property that ties a window to its control. A property, not
+// GWLP_USERDATA, because other windows (a tool bar's tool tips, say) may use
+// their user data for something else.
+const wchar_t kControlProperty[] = L"TSetupControl";
+
+}  // namespace
+
 TControl::~TControl() {
     if (handle_) {
-        SetWindowLongPtrW(handle_, GWLP_USERDATA, 0);
+        RemovePropW(handle_, kControlProperty);
         DestroyWindow(handle_);
     }
     if (font_) DeleteObject(font_);
@@ -21,7 +30,7 @@ void TControl::CreateHandle(const wchar_t* windowClass, DWORD style, DWORD exSty
     handle_ = CreateWindowExW(exStyle, windowClass, text.c_str(), style, bounds_.left, bounds_.top, bounds_.width,
                               bounds_.height, parentWindow, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!handle_) return;
-    SetWindowLongPtrW(handle_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetPropW(handle_, kControlProperty, this);
     if (HFONT font = InheritedFont()) SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 }
 
@@ -42,7 +51,7 @@ void TControl::RunEventHandler(const std::function<void()>& handler) {
 }
 
 TControl* TControl::FromHandle(HWND window) {
-    return window ? reinterpret_cast<TControl*>(GetWindowLongPtrW(window, GWLP_USERDATA)) : nullptr;
+    return window ? static_cast<TControl*>(GetPropW(window, kControlProperty)) : nullptr;
 }
 
 void TControl::SetBounds(const TBounds& bounds) {
