@@ -7,17 +7,24 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 namespace zipos {
 
 class File {
 public:
     File() = default;
-    File(File&& other) noexcept;
-    File& operator=(File&& other) noexcept;
+    File(File&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
+    File& operator=(File&& other) noexcept {
+        if (this != &other) {
+            Close();
+            handle_ = std::exchange(other.handle_, -1);
+        }
+        return *this;
+    }
     File(const File&) = delete;
     File& operator=(const File&) = delete;
-    ~File();
+    ~File() { Close(); }
 
     // Opens for reading, others may read but not write. Raises EFOpenError.
     static File OpenRead(const std::string& path);

@@ -60,16 +60,6 @@ constexpr char16_t kCp437[128] = {
 
 }  // namespace
 
-File::File(File&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
-File& File::operator=(File&& other) noexcept {
-    if (this != &other) {
-        Close();
-        handle_ = std::exchange(other.handle_, -1);
-    }
-    return *this;
-}
-File::~File() { Close(); }
-
 File File::OpenRead(const std::string& path) {
     int fd = open(P(path).c_str(), O_RDONLY | O_CLOEXEC);
     struct stat st;

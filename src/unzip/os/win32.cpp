@@ -23,16 +23,6 @@ std::string LastErrorText() { return WideToAnsi(SystemErrorText(GetLastError()))
 
 }  // namespace
 
-File::File(File&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
-File& File::operator=(File&& other) noexcept {
-    if (this != &other) {
-        Close();
-        handle_ = std::exchange(other.handle_, -1);
-    }
-    return *this;
-}
-File::~File() { Close(); }
-
 File File::OpenRead(const std::string& path) {
     HANDLE h = CreateFileW(W(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
