@@ -172,6 +172,8 @@ void TWideRadioGroup::SetItems(const std::vector<std::wstring>& items) {
                                  WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP : 0), box.left + 8,
                                  box.top + 16 + static_cast<int>(i) * rowHeight, box.width - 16, rowHeight,
                                  Parent() ? Parent()->Handle() : nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        // In the group's own font, like the controls the toolkit makes.
+        SendMessageW(b, WM_SETFONT, SendMessageW(handle_, WM_GETFONT, 0, 0), FALSE);
         buttons_.push_back(b);
     }
 }
