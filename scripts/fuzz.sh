@@ -44,22 +44,22 @@ printf '%-18s %12s %8s %8s  %s\n' target executions cov ft result
 for t in "${targets[@]}"; do
   corpus=$build/corpus/$t crashes=$build/crashes
   mkdir -p "$corpus" "$crashes"
-  log=$build/logs/$t.log
+  log=$build/logs${FUZZ_LOG_SUFFIX:-}/$t.log
   mkdir -p "$(dirname "$log")"
   set +e
   (cd "$build" && "$build/fuzz/$t" -max_total_time="$seconds" -print_final_stats=1 -max_len=200000 \
       -rss_limit_mb=2048 -timeout=20 -artifact_prefix="$crashes/$t-" "$corpus" "$seeds/$(seed_dir "$t")") >"$log" 2>&1
   rc=$?
   set -e
-  execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
-  cov=$(grep -o 'cov: [0-9]*' "$log" | tail -n 1 | cut -d' ' -f2)
-  ft=$(grep -o 'ft: [0-9]*' "$log" | tail -n 1 | cut -d' ' -f2)
+  execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)  # the run's total
+  cov=$(grep -a -o 'cov: [0-9]*' "$log" | tail -n 1 | cut -d' ' -f2)
+  ft=$(grep -a -o 'ft: [0-9]*' "$log" | tail -n 1 | cut -d' ' -f2)
   result=ok
   if [ $rc -ne 0 ]; then
     status=1
     failures=$((failures + 1))
-    result="CRASH: $(grep -o "Test unit written to .*" "$log" | tail -n 1 | sed 's/Test unit written to //')"
-    grep -m 3 -E 'ERROR|runtime error|SUMMARY' "$log" | sed 's/^/    /'
+    result="CRASH: $(grep -a -o "Test unit written to .*" "$log" | tail -n 1 | sed 's/Test unit written to //')"
+    grep -a -m 3 -E 'ERROR|runtime error|SUMMARY' "$log" | sed 's/^/    /'
   fi
   printf '%-18s %12s %8s %8s  %s\n' "$t" "${execs:-?}" "${cov:-?}" "${ft:-?}" "$result"
 done
