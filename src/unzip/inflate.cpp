@@ -48,8 +48,6 @@ uint32_t DistTemplate(unsigned symbol) {
 }
 uint32_t CodeLenTemplate(unsigned symbol) { return MakeEntry(kLiteral, 0, 0, symbol); }
 
-
-
 inline uint64_t Load64(const uint8_t* p) {
     uint64_t v;
     std::memcpy(&v, p, 8);
