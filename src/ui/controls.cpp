@@ -129,7 +129,7 @@ void TWideCheckBox::DescribeProperties(std::vector<TProperty>& properties) {
 TWideRadioButton::TWideRadioButton(TComponent* owner, std::wstring name, TControl* parent, const TBounds& bounds,
                                    const std::wstring& caption)
     : TWideCheckBox(owner, std::move(name), parent, bounds, caption) {
-    SetWindowLongW(handle_, GWL_STYLE, (GetWindowLongW(handle_, GWL_STYLE) & ~0x0FL) | BS_AUTORADIOBUTTON);
+    SendMessageW(handle_, BM_SETSTYLE, BS_AUTORADIOBUTTON, TRUE);
 }
 
 // ---- Group boxes and radio groups -------------------------------------------------
