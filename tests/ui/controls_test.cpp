@@ -47,6 +47,8 @@ TEST(ControlsTest, EveryControlWrapsItsWindowUnderItsClassName) {
     EXPECT_EQ(t.derived->ClassName(), L"TDerivedLabel");
     EXPECT_EQ(t.speed->ClassName(), L"TWideSpeedButton");
     EXPECT_EQ(t.plainImage->ClassName(), L"TImage");
+    EXPECT_EQ(GetWindowLongW(t.radio->Handle(), GWL_STYLE) & 0x0F, BS_AUTORADIOBUTTON);
+    EXPECT_EQ(GetWindowLongW(t.check->Handle(), GWL_STYLE) & 0x0F, BS_AUTOCHECKBOX);
     EXPECT_TRUE(t.button->IsDefault());
     EXPECT_FALSE(t.bitBtn->IsDefault());
     EXPECT_TRUE(GetWindowLongW(t.memo->Handle(), GWL_STYLE) & ES_READONLY);
