@@ -16,19 +16,22 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path Workspace() {
-    static const fs::path root = [] {
-        fs::path p = fs::temp_directory_path() / ("archive-fuzz-" + std::to_string(getpid()));
-        fs::create_directories(p);
-        return p;
-    }();
-    return root;
-}
+// A folder of this process's own, removed when the fuzzer exits.
+struct Workspace {
+    fs::path root = fs::temp_directory_path() / ("archive-fuzz-" + std::to_string(getpid()));
+    Workspace() { fs::create_directories(root); }
+    ~Workspace() {
+        std::error_code error;
+        fs::remove_all(root, error);
+    }
+};
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const fs::path root = Workspace(), archive = root / "input.zip", out = root / "out";
+    static const Workspace workspace;
+    const fs::path& root = workspace.root;
+    const fs::path archive = root / "input.zip", out = root / "out";
     const TIncompleteZipMode mode = size > 0 ? static_cast<TIncompleteZipMode>(data[0] % 3) : izAssumeMulti;
     {
         std::ofstream file(archive, std::ios::binary | std::ios::trunc);

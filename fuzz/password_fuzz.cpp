@@ -14,11 +14,16 @@
 namespace fs = std::filesystem;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const fs::path root = [] {
-        fs::path p = fs::temp_directory_path() / ("password-fuzz-" + std::to_string(getpid()));
-        fs::create_directories(p);
-        return p;
-    }();
+    // A folder of this process's own, removed when the fuzzer exits.
+    static const struct Workspace {
+        fs::path root = fs::temp_directory_path() / ("password-fuzz-" + std::to_string(getpid()));
+        Workspace() { fs::create_directories(root); }
+        ~Workspace() {
+            std::error_code error;
+            fs::remove_all(root, error);
+        }
+    } workspace;
+    const fs::path& root = workspace.root;
     if (size < 3) return 0;
     const size_t passwordLength = data[0] % 16;
     const uint16_t flags = static_cast<uint16_t>(1 | (data[1] & 8));
