@@ -114,6 +114,14 @@ void TControl::DescribeProperties(std::vector<TProperty>& properties) {
         [this](const int& v) { SetBounds({bounds_.left, v, bounds_.width, bounds_.height}); }));
 }
 
+TProperty TControl::TextProperty(const wchar_t* name) {
+    return Property<std::wstring>(name, [this] { return Text(); }, [this](const std::wstring& v) { SetText(v); });
+}
+
+TProperty TControl::HintProperty() {
+    return Property<std::wstring>(L"Hint", [this] { return Hint(); }, [this](const std::wstring& v) { SetHint(v); });
+}
+
 const wchar_t* TControl::ContainerClass() {
     static const wchar_t* name = [] {
         WNDCLASSEXW wc{};

@@ -65,6 +65,10 @@ protected:
     // A container's own messages; the default handles nothing.
     virtual bool HandleMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
     void DescribeProperties(std::vector<TProperty>& properties) override;
+    // A wide-text property read and written through the window text.
+    TProperty TextProperty(const wchar_t* name);
+    // The wide-text "Hint" property.
+    TProperty HintProperty();
 
     HWND handle_ = nullptr;
 

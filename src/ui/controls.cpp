@@ -6,25 +6,6 @@
 
 namespace {
 
-// A property of wide text read and written through the window text.
-TProperty WindowTextProperty(const wchar_t* name, TControl* control) {
-    TProperty p;
-    p.name = name;
-    p.kind = TPropKind::WideString;
-    p.get = [control] { return TPropValue{control->Text()}; };
-    p.set = [control](const TPropValue& v) { control->SetText(std::get<std::wstring>(v)); };
-    return p;
-}
-
-TProperty HintProperty(TControl* control) {
-    TProperty p;
-    p.name = L"Hint";
-    p.kind = TPropKind::WideString;
-    p.get = [control] { return TPropValue{control->Hint()}; };
-    p.set = [control](const TPropValue& v) { control->SetHint(std::get<std::wstring>(v)); };
-    return p;
-}
-
 // Splits an edit control's text into lines at CR LF (or a lone LF).
 std::vector<std::wstring> SplitLines(const std::wstring& text) {
     std::vector<std::wstring> lines;
@@ -62,7 +43,7 @@ HBRUSH TWideLabel::ControlColor(HDC dc) {
 
 void TWideLabel::DescribeProperties(std::vector<TProperty>& properties) {
     TControl::DescribeProperties(properties);
-    properties.push_back(WindowTextProperty(L"Caption", this));
+    properties.push_back(TextProperty(L"Caption"));
 }
 
 TWideStaticText::TWideStaticText(TComponent* owner, std::wstring name, TControl* parent, const TBounds& bounds)
@@ -86,7 +67,7 @@ void TWideButton::Click() {
 
 void TWideButton::DescribeProperties(std::vector<TProperty>& properties) {
     TControl::DescribeProperties(properties);
-    properties.push_back(WindowTextProperty(L"Caption", this));
+    properties.push_back(TextProperty(L"Caption"));
 }
 
 TWideBitBtn::TWideBitBtn(TComponent* owner, std::wstring name, TControl* parent, const TBounds& bounds)
@@ -94,7 +75,7 @@ TWideBitBtn::TWideBitBtn(TComponent* owner, std::wstring name, TControl* parent,
 
 void TWideBitBtn::DescribeProperties(std::vector<TProperty>& properties) {
     TWideButton::DescribeProperties(properties);
-    properties.push_back(HintProperty(this));
+    properties.push_back(HintProperty());
 }
 
 TWideSpeedButton::TWideSpeedButton(TComponent* owner, std::wstring name, TControl* parent, const TBounds& bounds)
@@ -121,7 +102,7 @@ HBRUSH TWideCheckBox::ControlColor(HDC dc) {
 
 void TWideCheckBox::DescribeProperties(std::vector<TProperty>& properties) {
     TControl::DescribeProperties(properties);
-    properties.push_back(WindowTextProperty(L"Caption", this));
+    properties.push_back(TextProperty(L"Caption"));
     properties.push_back(Property<int>(
         L"Checked", [this] { return Checked() ? 1 : 0; }, [this](const int& v) { SetChecked(v != 0); }));
 }
@@ -141,7 +122,7 @@ TWideGroupBox::TWideGroupBox(TComponent* owner, std::wstring name, TControl* par
 
 void TWideGroupBox::DescribeProperties(std::vector<TProperty>& properties) {
     TControl::DescribeProperties(properties);
-    properties.push_back(WindowTextProperty(L"Caption", this));
+    properties.push_back(TextProperty(L"Caption"));
 }
 
 TWideRadioGroup::TWideRadioGroup(TComponent* owner, std::wstring name, TControl* parent, const TBounds& bounds)
@@ -206,7 +187,7 @@ TWideEdit::TWideEdit(TComponent* owner, std::wstring name, TControl* parent, con
 
 void TWideEdit::DescribeProperties(std::vector<TProperty>& properties) {
     TControl::DescribeProperties(properties);
-    properties.push_back(WindowTextProperty(L"Text", this));
+    properties.push_back(TextProperty(L"Text"));
 }
 
 TWideMemo::TWideMemo(TComponent* owner, std::wstring name, TControl* parent, const TBounds& bounds, bool readOnly,
@@ -236,7 +217,7 @@ void TWideMemo::DescribeProperties(std::vector<TProperty>& properties) {
     TControl::DescribeProperties(properties);
     properties.push_back(Property<std::vector<std::wstring>>(
         L"Lines", [this] { return Lines(); }, [this](const std::vector<std::wstring>& v) { SetLines(v); }));
-    properties.push_back(WindowTextProperty(L"Text", this));
+    properties.push_back(TextProperty(L"Text"));
 }
 
 // ---- Lists ------------------------------------------------------------------------

@@ -70,8 +70,7 @@ TWideImage::TWideImage(TComponent* owner, std::wstring name, TControl* parent, c
 
 void TWideImage::DescribeProperties(std::vector<TProperty>& properties) {
     TPicture::DescribeProperties(properties);
-    properties.push_back(Property<std::wstring>(
-        L"Hint", [this] { return Hint(); }, [this](const std::wstring& v) { SetHint(v); }));
+    properties.push_back(HintProperty());
 }
 
 TImage::TImage(TComponent* owner, std::wstring name, TControl* parent, const TBounds& bounds)
