@@ -10,6 +10,26 @@ std::wstring Describe(DWORD code, const std::wstring& what) {
 
 }  // namespace
 
+namespace {
+
+std::wstring InOutText(DWORD code) {
+    switch (code) {
+    case ERROR_FILE_NOT_FOUND: return L"File not found";
+    case ERROR_PATH_NOT_FOUND: return L"Path not found";
+    case ERROR_ACCESS_DENIED: return L"File access denied";
+    case ERROR_SHARING_VIOLATION: return L"File is in use";
+    case ERROR_INVALID_NAME: return L"Invalid filename";
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return L"Disk full";
+    default: return L"I/O error " + std::to_wstring(code);
+    }
+}
+
+}  // namespace
+
+EInOutError::EInOutError(DWORD code, const std::wstring& path)
+    : EError(path.empty() ? InOutText(code) : InOutText(code) + L": " + path), code_(code) {}
+
 EOSError::EOSError(DWORD code, const std::wstring& what) : EError(Describe(code, what)), code_(code) {}
 
 std::wstring SystemErrorText(DWORD code) {

@@ -18,6 +18,18 @@ private:
     DWORD code_;
 };
 
+// An input/output failure of a file the installer writes (a batch file, the
+// data folder): "I/O error <code>", or a short text for the common codes,
+// followed by the path it concerns.
+class EInOutError : public EError {
+public:
+    EInOutError(DWORD code, const std::wstring& path);
+    DWORD Code() const noexcept { return code_; }
+
+private:
+    DWORD code_;
+};
+
 // The system's text for an error code, without the trailing line break.
 std::wstring SystemErrorText(DWORD code);
 
