@@ -10,6 +10,7 @@ packages=(
   googletest imagemagick
   zip unzip p7zip-full libarchive-tools python3 zlib1g-dev
   dpkg-dev file fonts-dejavu-core time
+  fonts-wqy-zenhei fonts-wine
 )
 
 missing=()

@@ -30,4 +30,27 @@ if [ ! -f "$WINEPREFIX/.setup-ready" ]; then
   ) 9>"$WINEPREFIX.lock"
 fi
 
+# Fonts. The form's Chinese face names ("宋体", "黑体", "华文行楷") map to a CJK font
+# from Debian, so Chinese text renders as a user in China sees it (the
+# "Sharp" cut has bitmaps drawn for the body text's 13 pixels).
+if [ ! -f "$WINEPREFIX/.fonts-ready" ]; then
+  (
+    flock 9
+    if [ ! -f "$WINEPREFIX/.fonts-ready" ]; then
+      reg=$(mktemp --suffix=.reg)
+      printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
+        '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
+        '"宋体"="WenQuanYi Zen Hei Sharp"' '"黑体"="WenQuanYi Zen Hei"' '"华文行楷"="WenQuanYi Zen Hei"' \
+        | iconv -f UTF-8 -t UTF-16 >"$reg"
+      wine regedit /S "$(winepath -w "$reg")" >/dev/null 2>&1
+      wineserver -w
+      rm -f "$reg"
+      # The caption buttons' glyphs: Debian's fonts-wine keeps Marlett where
+      # this Wine does not look, so the prefix gets its own copy.
+      cp -f /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+      touch "$WINEPREFIX/.fonts-ready"
+    fi
+  ) 9>"$WINEPREFIX.lock"
+fi
+
 exec wine "$@"

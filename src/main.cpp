@@ -1,10 +1,13 @@
 // Program entry of Setup: hardening, COM, the language catalogue (before any
-// window), the main window and the message loop.
+// window), the wizard form and the message loop.
 #include <windows.h>
 
 #include "localisation/multi_language.h"
-#include "main_window.h"
+#include "ui/form.h"
+#include "util/file_ops.h"
 #include "util/handles.h"
+#include "util/message_pump.h"
+#include "wizard/U1.h"
 
 namespace {
 
@@ -24,9 +27,16 @@ void HardenProcess() {
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     HardenProcess();
     ComApartment com;
-    MultiLanguage();  // the catalogue exists before the first window
-    return RunMainWindow(instance, showCommand);
+    TMultiLanguage& catalogue = MultiLanguage();  // the catalogue exists before the first window
+    Application();
+    TForm1 form(catalogue, SetupFolder());
+
+    // Every way out ends the process from inside a handler; only a missing
+    // payload leaves this loop, in order.
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) DeliverMessage(msg);
+    return 0;
 }

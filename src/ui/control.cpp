@@ -26,9 +26,16 @@ TControl::~TControl() {
 
 void TControl::CreateHandle(const wchar_t* windowClass, DWORD style, DWORD exStyle, const std::wstring& text) {
     HWND parentWindow = parent_ ? parent_->Handle() : nullptr;
-    if (parentWindow) style |= WS_CHILD;
+    // Every child window has an identifier of its own across the whole form:
+    // the dialog manager finds the default button for the Enter key by it.
+    static int nextId = 1000;
+    HMENU id = nullptr;
+    if (parentWindow) {
+        style |= WS_CHILD;
+        id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(nextId++));
+    }
     handle_ = CreateWindowExW(exStyle, windowClass, text.c_str(), style, bounds_.left, bounds_.top, bounds_.width,
-                              bounds_.height, parentWindow, nullptr, GetModuleHandleW(nullptr), nullptr);
+                              bounds_.height, parentWindow, id, GetModuleHandleW(nullptr), nullptr);
     if (!handle_) return;
     SetPropW(handle_, kControlProperty, this);
     if (HFONT font = InheritedFont()) SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);

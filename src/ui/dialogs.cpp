@@ -53,10 +53,10 @@ public:
         info.ulFlags = BIF_RETURNONLYFSDIRS;
         PIDLIST_ABSOLUTE list = SHBrowseForFolderA(&info);
         if (!list) return std::nullopt;
-        wchar_t path[MAX_PATH] = {};
-        const bool ok = SHGetPathFromIDListW(list, path) != FALSE;
+        // A chosen item that has no file-system path gives the empty path.
+        wchar_t path[MAX_PATH + 1] = {};
+        if (!SHGetPathFromIDListW(list, path)) path[0] = L'\0';
         CoTaskMemFree(list);
-        if (!ok) return std::nullopt;
         return std::wstring(path);
     }
     void ProcessMessages() override { ProcessPendingMessages(); }

@@ -19,7 +19,8 @@ public:
     // The standard error box: error icon, OK, the application title as
     // caption; a full stop is added when the text's last character sorts after ".".
     virtual void ShowError(const std::wstring& text) = 0;
-    // The folder-browse dialog with a prompt (8-bit text); nothing when cancelled.
+    // The folder-browse dialog (file-system folders only) with a prompt (8-bit
+    // text); nothing when cancelled, an empty path for an item with none.
     virtual std::optional<std::wstring> BrowseForFolder(const std::string& prompt) = 0;
     // Lets pending window messages through.
     virtual void ProcessMessages() = 0;

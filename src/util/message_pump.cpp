@@ -1,7 +1,5 @@
 #include "util/message_pump.h"
 
-#include <windows.h>
-
 namespace {
 
 void DispatchQueuedMessages() {
@@ -12,8 +10,7 @@ void DispatchQueuedMessages() {
             PostQuitMessage(static_cast<int>(msg.wParam));
             break;
         }
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+        DeliverMessage(msg);
     }
 }
 
@@ -23,6 +20,13 @@ std::function<void()>& CurrentPump() {
 }
 
 }  // namespace
+
+void DeliverMessage(MSG& msg) {
+    HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    if (root && (GetWindowLongW(root, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) && IsDialogMessageW(root, &msg)) return;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+}
 
 void ProcessPendingMessages() { CurrentPump()(); }
 

@@ -3,8 +3,14 @@
 // can install another.
 #pragma once
 
+#include <windows.h>
+
 #include <functional>
 
 void ProcessPendingMessages();
+// Delivers one message taken from the queue. A window built of controls
+// (WS_EX_CONTROLPARENT) gets the keyboard as a dialog does: Tab moves the
+// focus, Enter presses the default button, Alt with a letter its "&" control.
+void DeliverMessage(MSG& msg);
 // Installs a pump (an empty function restores the default) and returns the old one.
 std::function<void()> SetMessagePump(std::function<void()> pump);

@@ -42,14 +42,14 @@ std::string ManifestOf(const std::wstring& exe) {
 }  // namespace
 
 TEST(SetupExeTest, CarriesTheAdministratorManifestWithoutCommonControls6) {
-    std::string manifest = ManifestOf(EnvironmentPath(L"SETUP_EXE"));
+    std::string manifest = ManifestOf(EnvironmentPath(L"SETUP_BUILD") + L"\\Setup.exe");
     ASSERT_FALSE(manifest.empty());
     EXPECT_NE(manifest.find("level=\"requireAdministrator\""), std::string::npos);
     EXPECT_EQ(manifest.find("Common-Controls"), std::string::npos);
 }
 
 TEST(SetupExeTest, StartsAndShowsItsFixedSizeWindow) {
-    std::wstring exe = EnvironmentPath(L"SETUP_EXE");
+    std::wstring exe = EnvironmentPath(L"SETUP_BUILD") + L"\\Setup.exe";
     std::wstring commandLine = L"\"" + exe + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;

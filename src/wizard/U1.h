@@ -1,0 +1,124 @@
+// TForm1: the wizard's one window. Five pages on a page control with hidden
+// tabs (welcome, destination folder, ready, installing, finished), built
+// from the form layout table, with the event handlers of every button, the
+// start-up that picks the language and proposes a folder, and the extractor
+// UnZipper1 whose events drive the installing page. The handlers live in
+// one file per concern: start_up.cpp, navigation.cpp, ending.cpp, and in
+// src/install/ the installation sequence and the payload extraction.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "localisation/multi_language.h"
+#include "ui/controls.h"
+#include "ui/form.h"
+#include "ui/page_control.h"
+#include "ui/picture.h"
+#include "unzip/unzipper.h"
+
+class TForm1 : public TForm {
+public:
+    // Builds the form and runs FormCreate; an error there goes to the
+    // standard error box and the rest of the start-up is skipped. The
+    // catalogue must outlive the form; setupFolder ends in a backslash.
+    TForm1(TMultiLanguage& catalogue, std::wstring setupFolder);
+    ~TForm1() override;
+
+    // ---- Controls (named as the language files address them) ----------------
+    TWidePageControl* PageControl1;
+    TWideTabSheet *TabSheet1, *TabSheet2, *TabSheet3, *TabSheet4, *TabSheet5;
+    // 0: welcome
+    TWideImage* Image1;
+    TWideLabel* Label1;
+    TWideMemo* Memo1;
+    TWideLabel *LabelCompanyAll1, *LabelCompanyAll2, *lbl1;
+    TWideComboBox* cbLanage;
+    TWideButton *ButtonPrior1, *ButtonNext1, *ButtonCancel1;
+    TImage *Image4, *Image5, *Image6;
+    // 1: destination folder
+    TWideLabel *Label3, *Label4, *LabelDir, *Label2;
+    TWideImage *ImageIco1, *ImageDir;
+    TPanel *Panel2, *Panel1;
+    TWideEdit* EditDir;
+    TWideButton *ButtonChgDir, *ButtonPrior2, *ButtonNext2, *ButtonCancel2;
+    // 2: ready to install
+    TWideLabel *Label5, *Label6, *Label7, *Label8;
+    TWideImage* ImageIco2;
+    TPanel *Panel3, *Panel4;
+    TWideMemo* MemoInfo;
+    TWideButton *ButtonPrior3, *ButtonNext3, *ButtonCancel3;
+    // 3: installing
+    TWideLabel *Labelinstall, *Label10, *Label11, *LabelInstall2;
+    TWideMemo* MemoInstall;
+    TProgressBar* ProgressBar1;
+    TWideImage* ImageIco3;
+    TPanel *Panel5, *Panel6;
+    TWideButton *ButtonPrior4, *ButtonNext4, *ButtonCancel4;
+    // 4: finished
+    TWideImage* Image2;
+    TWideLabel* Label9;
+    TWideMemo* Memo2;
+    TWideCheckBox* CheckBox1;
+    TWideButton* ButtonFinish;
+    // the form itself
+    TWideImage* Image3;
+    TUnZipper UnZipper1;
+
+    // ---- State ---------------------------------------------------------------------
+    bool InstallStarted = false;  // the uninstall log is written only once Install was pressed
+    int32_t LogNumberBase = 0;    // added to each entry's index in the uninstall log
+    bool TargetIsNtfs = false;    // whether the destination drive is NTFS
+
+    // ---- Start-up (start_up.cpp) -------------------------------------------------------
+    void FormCreate();
+    void FillLanguageBox();
+    void FilterLanguageBox();
+    void cbLanageClick(TControl& sender);
+    void ApplyMessageTexts();
+
+    // ---- Navigation and the destination folder (navigation.cpp) ----------------------
+    void ButtonNext1Click(TControl& sender);
+    void ButtonPrior2Click(TControl& sender);
+    void ButtonChgDirClick(TControl& sender);
+    void ButtonNext2Click(TControl& sender);
+    void ButtonPrior3Click(TControl& sender);
+
+    // ---- Cancel, close and finish (ending.cpp) ----------------------------------------------
+    void ButtonCancel1Click(TControl& sender);
+    void ButtonCancel2Click(TControl& sender);
+    void FormCloseQuery();
+    void ButtonFinishClick(TControl& sender);
+
+    // ---- Installation (src/install) --------------------------------------------------------
+    void ButtonNext3Click(TControl& sender);
+    // Extracts the payload S + "Setup.dat" into the destination folder.
+    void ExtractPayload();
+    void UnZipper1TotalPercentDone(TUnZipper& sender, int32_t percent);
+    void UnZipper1StartUnZip(TUnZipper& sender, int32_t fileIndex, std::string& fName, bool& skip);
+    void UnZipper1SkippingFile(TUnZipper& sender, TSkipReason reason, const std::string& fName, int32_t fileIndex,
+                               bool& retry);
+    void UnZipper1EndUnZip(TUnZipper& sender, int32_t fileIndex, const std::string& fName);
+
+    // ---- Helpers ------------------------------------------------------------------------------
+    // The destination folder: the text of EditDir, the one place it lives.
+    std::wstring DestinationFolder() const { return EditDir->Text(); }
+    const std::wstring& SetupFolderPath() const { return setupFolder_; }
+    TMultiLanguage& Catalogue() const { return catalogue_; }
+    // Shows the page at index and puts the focus on its default button.
+    void ShowPage(int index);
+    // Every way out: the uninstall log reaches the disk, then the process ends
+    // at once with exit code 0.
+    void EndProgram();
+
+protected:
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    void CreateControls();
+    void BindHandlers();
+    TControl* DefaultButtonOfVisiblePage() const;
+
+    TMultiLanguage& catalogue_;
+    std::wstring setupFolder_;
+};

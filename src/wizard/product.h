@@ -1,0 +1,16 @@
+// The product's fixed names, and the registry key where an installation
+// records its folder for the next one.
+#pragma once
+
+#include <string>
+
+inline constexpr wchar_t kProductName[] = L"Zantivo";
+// The folder the wizard proposes below "Program Files\".
+inline constexpr wchar_t kProductFolder[] = L"ZantivoSys";
+inline constexpr wchar_t kInstallPathValue[] = L"InstallPath";
+
+// Below HKEY_CURRENT_USER: "Software\Zantivo\", or "Software\" + the
+// alternate product name + "\" when the language files give one.
+inline std::wstring ProductKeyPath(const std::wstring& alternateName) {
+    return L"Software\\" + (alternateName.empty() ? std::wstring(kProductName) : alternateName) + L"\\";
+}
