@@ -10,6 +10,7 @@
 
 #include "support/recording_dialogs.h"
 #include "support/temp_folder.h"
+#include "support/test_languages.h"
 #include "ui/dialogs.h"
 #include "util/code_page.h"
 #include "util/file_ops.h"
@@ -20,40 +21,9 @@
 
 namespace {
 
-// Two languages; the start language is chosen by section "Abbreviate".
-const wchar_t kLanguageIni[] =
-    L"[System]\r\nLanguageList=EN||DE\r\nLanguare=0\r\nEN=English||German\r\nDE=Englisch||Deutsch\r\n"
-    L"[Abbreviate]\r\n2057=%START%\r\n";
-const wchar_t kFormRes[] = L"[Form1]\r\nCaption=T1\r\nButtonNext1=T2\r\nLabel3=T3\r\nLabel4=T4\r\nlbl1=T5\r\n";
-
-std::wstring Replaced(std::wstring text, const std::wstring& from, const std::wstring& to) {
-    for (size_t at; (at = text.find(from)) != std::wstring::npos;) text.replace(at, from.size(), to);
-    return text;
-}
-
-// A language's text file: the message texts that the tests read back, each
-// marked with the language, and the form texts of FormRes.ini.
-std::wstring ResFile(const std::wstring& language, const std::wstring& alternateName) {
-    std::wstring text = L"[Res]\r\n";
-    for (int id = 1; id <= 24; ++id) {
-        wchar_t key[16];
-        swprintf(key, 16, L"00000_%05d", id);
-        std::wstring value = language + L" message " + std::to_wstring(id);
-        if ((id <= 9 && id != 5) || id == 15) value += L" for %s";  // the formatted ones
-        if (id == 23) value = alternateName;
-        if (id == 24) value = L"";
-        text += std::wstring(key) + L"=" + value + L"\r\n";
-    }
-    return text + L"[FormRes]\r\nT1=" + language + L" caption\r\nT2=" + language + L" Next\r\nT3=" + language +
-           L" heading\r\nT4=" + language + L" instruction\r\nT5=" + language + L" language\r\n";
-}
-
 class WizardTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        MakeFolders(setup / L"lang");
-        DeleteProductKeys();
-    }
+    void SetUp() override { DeleteProductKeys(); }
     void TearDown() override {
         form.reset();
         DeleteProductKeys();
@@ -63,12 +33,8 @@ protected:
         RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Viewer");
     }
 
-    // The setup folder's language files: EN and DE, starting in start.
     void WriteLanguages(const std::wstring& start = L"EN", const std::wstring& alternateName = L"") {
-        WriteUtf16File(setup / L"lang\\Language.ini", Replaced(kLanguageIni, L"%START%", start));
-        WriteUtf16File(setup / L"lang\\FormRes.ini", kFormRes);
-        WriteUtf16File(setup / L"lang\\ResEN.ini", ResFile(L"EN", alternateName));
-        WriteUtf16File(setup / L"lang\\ResDE.ini", ResFile(L"DE", alternateName));
+        WriteTestLanguages(setup.Path(), start, alternateName);
     }
     TForm1& Start() {
         catalogue = std::make_unique<TMultiLanguage>(setup.Path() + L"Setup.exe");
@@ -130,7 +96,7 @@ TEST_F(WizardTest, StartUpChoosesTheLanguageAndAppliesItsTexts) {
     EXPECT_EQ(wizard.Label1->Text(), L"DE message 3 for Zantivo");
     EXPECT_EQ(wizard.Memo1->Text(), L"DE message 4 for Zantivo\r\n\r\n\r\n\r\n\r\n\r\nDE message 5");
     EXPECT_EQ(wizard.LabelCompanyAll1->Text(), L"Zantivo");  // message 24 is empty
-    EXPECT_EQ(wizard.ButtonNext1->Text(), L"DE Next");
+    EXPECT_EQ(wizard.ButtonNext1->Text(), L"DE &Next");
     EXPECT_EQ(wizard.lbl1->Text(), L"DE language");
     EXPECT_EQ(wizard.PageControl1->ActivePageIndex(), 0);
     // The language box is filled with the names in the current language and never shows.
@@ -178,6 +144,18 @@ TEST_F(WizardTest, StartUpFallsBackWhenLanguagesAreMissing) {
     EXPECT_EQ(wizard.ButtonNext1->Text(), L"\u4e0b\u4e00\u6b65(&N)>");
     EXPECT_EQ(wizard.EditDir->Text(), DefaultFolder());
     EXPECT_TRUE(dialogs.shown.empty());
+}
+
+// An error in the start-up is shown, the rest of the start-up is skipped,
+// and the window still opens.
+TEST_F(WizardTest, AnErrorInTheStartUpIsShownAndTheWindowStillOpens) {
+    WriteLanguages();
+    WriteUtf16File(setup / L"lang\\ResEN.ini", L"[Res]\r\n00000_00001=Setup\r\n00000_00002=%d files\r\n");
+    TForm1& wizard = Start();
+    EXPECT_EQ(dialogs.shown,
+              (std::vector<std::wstring>{L"error: Format '%d files' invalid or incompatible with argument."}));
+    EXPECT_TRUE(IsWindowVisible(wizard.Handle()));
+    EXPECT_EQ(wizard.EditDir->Text(), L"");  // the folder is proposed after the texts
 }
 
 TEST_F(WizardTest, TheWelcomePictureComesFromTheSetupFolderWhenItDecodes) {

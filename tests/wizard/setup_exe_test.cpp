@@ -1,31 +1,17 @@
-// Starts the real Setup.exe and looks at it from outside, as a user would.
+// The real Setup.exe, started from a setup folder of its own and driven from
+// this process as a person would: pages, texts, the folder box, the
+// confirmation, the keyboard, and the exit code of every way out.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "e2e/setup_driver.h"
 #include "support/temp_folder.h"
+#include "support/test_languages.h"
 
 namespace {
-
-struct Found {
-    DWORD process;
-    HWND window;
-};
-
-BOOL CALLBACK FindTopWindow(HWND window, LPARAM param) {
-    auto* found = reinterpret_cast<Found*>(param);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    wchar_t className[64] = {};
-    GetClassNameW(window, className, 64);
-    if (process == found->process && std::wstring(className) == L"TForm1" && IsWindowVisible(window)) {
-        found->window = window;
-        return FALSE;
-    }
-    return TRUE;
-}
 
 std::string ManifestOf(const std::wstring& exe) {
     HMODULE module = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
@@ -39,45 +25,134 @@ std::string ManifestOf(const std::wstring& exe) {
     return text;
 }
 
-}  // namespace
+std::wstring BuiltSetupExe() { return EnvironmentPath(L"SETUP_BUILD") + L"\\Setup.exe"; }
 
-TEST(SetupExeTest, CarriesTheAdministratorManifestWithoutCommonControls6) {
-    std::string manifest = ManifestOf(EnvironmentPath(L"SETUP_BUILD") + L"\\Setup.exe");
+class SetupExeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(CopyFileW(BuiltSetupExe().c_str(), (setup / L"Setup.exe").c_str(), FALSE));
+        WriteTestLanguages(setup.Path());
+        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Zantivo");
+    }
+    void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Zantivo"); }
+
+    // Runs the wizard and waits for its window.
+    TSetupDriver& Run() {
+        driver = std::make_unique<TSetupDriver>(setup / L"Setup.exe");
+        EXPECT_NE(driver->Window(), nullptr) << "no visible wizard window";
+        return *driver;
+    }
+    void ExpectExitCodeZero() {
+        DWORD code = 1;
+        ASSERT_TRUE(driver->WaitForExit(20000, code)) << "the program did not end";
+        EXPECT_EQ(code, 0u);
+    }
+
+    TempFolder setup;
+    std::unique_ptr<TSetupDriver> driver;
+};
+
+TEST(SetupExeManifestTest, AsksForAdministratorRightsWithClassicControls) {
+    std::string manifest = ManifestOf(BuiltSetupExe());
     ASSERT_FALSE(manifest.empty());
     EXPECT_NE(manifest.find("level=\"requireAdministrator\""), std::string::npos);
     EXPECT_EQ(manifest.find("Common-Controls"), std::string::npos);
+    EXPECT_EQ(manifest.find("dpiAware"), std::string::npos);  // Windows scales the fixed layout
 }
 
-TEST(SetupExeTest, StartsAndShowsItsFixedSizeWindow) {
-    std::wstring exe = EnvironmentPath(L"SETUP_BUILD") + L"\\Setup.exe";
-    std::wstring commandLine = L"\"" + exe + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    ASSERT_TRUE(CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &process))
-        << "CreateProcess failed with " << GetLastError();
-    WaitForInputIdle(process.hProcess, 20000);
-
-    Found found{process.dwProcessId, nullptr};
-    for (int i = 0; i < 200 && !found.window; ++i) {
-        EnumWindows(FindTopWindow, reinterpret_cast<LPARAM>(&found));
-        if (!found.window) Sleep(50);
-    }
-    ASSERT_NE(found.window, nullptr) << "no visible TForm1 window";
+TEST_F(SetupExeTest, WalksTheFirstThreePagesAndCloses) {
+    TSetupDriver& wizard = Run();
     RECT client;
-    GetClientRect(found.window, &client);
-    EXPECT_EQ(client.right - client.left, 732);
-    EXPECT_EQ(client.bottom - client.top, 348);
-    EXPECT_FALSE(GetWindowLongW(found.window, GWL_STYLE) & WS_THICKFRAME);  // not resizable
+    GetClientRect(wizard.Window(), &client);
+    EXPECT_EQ(client.right, 732);
+    EXPECT_EQ(client.bottom, 348);
+    EXPECT_FALSE(GetWindowLongW(wizard.Window(), GWL_STYLE) & (WS_THICKFRAME | WS_MAXIMIZEBOX));
+    EXPECT_EQ(wizard.Caption(), L"EN message 2 for Zantivo");
+    EXPECT_EQ(wizard.Page(), 0);
+    EXPECT_EQ(wizard.Text(L"Label1"), L"EN message 3 for Zantivo");
+    EXPECT_FALSE(wizard.IsEnabled(L"ButtonPrior1"));
 
-    // Closing the window ends the program with exit code 0.
-    PostMessageW(found.window, WM_CLOSE, 0, 0);
-    EXPECT_EQ(WaitForSingleObject(process.hProcess, 20000), WAIT_OBJECT_0);
-    DWORD code = 1;
-    GetExitCodeProcess(process.hProcess, &code);
-    EXPECT_EQ(code, 0u);
-    TerminateProcess(process.hProcess, 1);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    wizard.Press(L"ButtonNext1");
+    ASSERT_TRUE(wizard.WaitForPage(1));
+    EXPECT_EQ(wizard.Text(L"Label3"), L"");
+    EXPECT_EQ(wizard.Text(L"LabelDir"), L"EN message 6 for Zantivo");
+    EXPECT_NE(wizard.Text(L"EditDir").find(L":\\Program Files\\ZantivoSys\\"), std::wstring::npos);
+
+    // A folder typed without its backslash is completed, created and summarised.
+    const std::wstring target = setup.Path() + L"Chosen";
+    wizard.SetText(L"EditDir", target);
+    wizard.Press(L"ButtonNext2");
+    ASSERT_TRUE(wizard.WaitForPage(2));
+    EXPECT_EQ(wizard.Text(L"EditDir"), L"");  // the box is on the hidden page now
+    EXPECT_EQ(wizard.Text(L"MemoInfo"),
+              L"EN message 11\r\n\r\nEN message 12\r\n\r\nEN message 13\r\n\r\n    " + target + L"\\\r\n\r\n");
+    EXPECT_NE(GetFileAttributesW(target.c_str()), INVALID_FILE_ATTRIBUTES);
+
+    wizard.Press(L"ButtonPrior3");
+    ASSERT_TRUE(wizard.WaitForPage(1));
+    EXPECT_EQ(wizard.Text(L"EditDir"), target + L"\\");
+
+    // The close box ends the program at once, without a question.
+    PostMessageW(wizard.Window(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    ExpectExitCodeZero();
 }
+
+TEST_F(SetupExeTest, AFolderThatCannotBeMadeShowsTheErrorAndKeepsThePage) {
+    TSetupDriver& wizard = Run();
+    wizard.Press(L"ButtonNext1");
+    ASSERT_TRUE(wizard.WaitForPage(1));
+    wizard.SetText(L"EditDir", L"");
+    wizard.Press(L"ButtonNext2");
+    HWND box = wizard.WaitForDialog();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(TSetupDriver::DialogCaption(box), L"EN message 1 for Zantivo");  // the application title
+    EXPECT_EQ(TSetupDriver::DialogText(box), L"EN message 10.");
+    TSetupDriver::Answer(box, IDOK);
+    Sleep(300);
+    EXPECT_EQ(wizard.Page(), 1);
+    EXPECT_TRUE(wizard.Running());
+}
+
+TEST_F(SetupExeTest, CancelEndsAtOnceOnTheWelcomePageAndAsksElsewhere) {
+    {
+        TSetupDriver& wizard = Run();
+        wizard.Press(L"ButtonCancel1");
+        ExpectExitCodeZero();
+    }
+    TSetupDriver& wizard = Run();
+    wizard.Press(L"ButtonNext1");
+    ASSERT_TRUE(wizard.WaitForPage(1));
+    wizard.Press(L"ButtonCancel2");
+    HWND question = wizard.WaitForDialog();
+    ASSERT_NE(question, nullptr);
+    EXPECT_EQ(TSetupDriver::DialogCaption(question), L"Confirm");
+    EXPECT_EQ(TSetupDriver::DialogText(question), L"EN message 15 for Zantivo");
+    EXPECT_EQ(TSetupDriver::DialogButton(question, IDYES), L"&Yes");
+    EXPECT_EQ(TSetupDriver::DialogButton(question, IDNO), L"&No");
+    TSetupDriver::Answer(question, IDNO);
+    Sleep(300);
+    EXPECT_TRUE(wizard.Running());
+    EXPECT_EQ(wizard.Page(), 1);
+
+    wizard.Press(L"ButtonCancel2");
+    question = wizard.WaitForDialog();
+    ASSERT_NE(question, nullptr);
+    TSetupDriver::Answer(question, IDYES);
+    ExpectExitCodeZero();
+}
+
+TEST_F(SetupExeTest, TheKeyboardWorksAsInAnyDialog) {
+    TSetupDriver& wizard = Run();
+    EXPECT_EQ(wizard.Focus(), wizard.Control(L"ButtonNext1"));
+    wizard.Type(VK_RETURN);  // Enter presses the page's default button
+    ASSERT_TRUE(wizard.WaitForPage(1, 3000));
+    EXPECT_EQ(wizard.Focus(), wizard.Control(L"ButtonNext2"));
+    wizard.Type('B', true);  // Alt+B: "EN &Back"
+    ASSERT_TRUE(wizard.WaitForPage(0, 3000));
+    wizard.Type(VK_TAB);  // from Next to Cancel (Back is disabled)
+    EXPECT_EQ(wizard.Focus(), wizard.Control(L"ButtonCancel1"));
+    wizard.Type(VK_RETURN);  // Enter presses the focused button: Cancel on the welcome page ends at once
+    ExpectExitCodeZero();
+}
+
+}  // namespace

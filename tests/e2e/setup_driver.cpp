@@ -1,0 +1,222 @@
+#include "e2e/setup_driver.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "wizard/form_layout.h"
+
+namespace {
+
+struct WindowSearch {
+    DWORD process;
+    const wchar_t* className;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK FindProcessWindow(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<WindowSearch*>(param);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    wchar_t className[64] = {};
+    GetClassNameW(window, className, 64);
+    if (process == search->process && std::wstring(className) == search->className && IsWindowVisible(window)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND WaitForProcessWindow(DWORD process, const wchar_t* className, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        WindowSearch search{process, className};
+        EnumWindows(FindProcessWindow, reinterpret_cast<LPARAM>(&search));
+        if (search.found) return search.found;
+        if (GetTickCount() - start > timeoutMs) return nullptr;
+        Sleep(25);
+    }
+}
+
+BOOL CALLBACK CollectChild(HWND child, LPARAM param) {
+    reinterpret_cast<std::vector<HWND>*>(param)->push_back(child);
+    return TRUE;
+}
+
+std::vector<HWND> Descendants(HWND window) {
+    std::vector<HWND> all;
+    EnumChildWindows(window, CollectChild, reinterpret_cast<LPARAM>(&all));
+    return all;
+}
+
+std::wstring WindowText(HWND window) {
+    if (!window) return {};
+    // WM_GETTEXT works across processes, where GetWindowText would not ask the window.
+    const LRESULT length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const LRESULT got = SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(got));
+    return text;
+}
+
+std::wstring ClassOf(HWND window) {
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    return name;
+}
+
+}  // namespace
+
+TSetupDriver::TSetupDriver(const std::wstring& setupExe) {
+    std::wstring folder = setupExe.substr(0, setupExe.find_last_of(L'\\') + 1);
+    std::wstring commandLine = L"\"" + setupExe + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    if (!CreateProcessW(setupExe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                        &startup, &info_))
+        info_ = {};
+    else
+        WaitForInputIdle(info_.hProcess, 20000);
+}
+
+TSetupDriver::~TSetupDriver() {
+    if (!info_.hProcess) return;
+    if (Running()) {
+        TerminateProcess(info_.hProcess, 1);
+        WaitForSingleObject(info_.hProcess, 10000);
+    }
+    CloseHandle(info_.hThread);
+    CloseHandle(info_.hProcess);
+}
+
+HWND TSetupDriver::Window(DWORD timeoutMs) {
+    if (!window_ || !IsWindow(window_)) window_ = info_.hProcess ? WaitForProcessWindow(info_.dwProcessId, wizard::kFormClass, timeoutMs) : nullptr;
+    return window_;
+}
+
+std::wstring TSetupDriver::Caption() { return WindowText(Window()); }
+
+HWND TSetupDriver::Control(const wchar_t* name) {
+    const wizard::TControlLayout* row = wizard::FindLayout(name);
+    HWND form = Window();
+    if (!row || !form) return nullptr;
+    // Controls keep the form's layout: a page fills the client area, so a
+    // control's place in the client area is its place in the table.
+    HWND best = nullptr;
+    for (HWND child : Descendants(form)) {
+        if (!IsWindowVisible(child)) continue;
+        RECT r;
+        GetWindowRect(child, &r);
+        MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&r), 2);
+        if (r.left != row->left || r.top != row->top) continue;
+        const bool sameWidth = r.right - r.left == row->width, sameHeight = r.bottom - r.top == row->height;
+        if (sameWidth && sameHeight) return child;
+        if (sameWidth || (row->options & wizard::loAutoSize)) best = child;
+    }
+    return best;
+}
+
+std::wstring TSetupDriver::Text(const wchar_t* name) { return WindowText(Control(name)); }
+
+void TSetupDriver::SetText(const wchar_t* name, const std::wstring& text) {
+    SendMessageW(Control(name), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+bool TSetupDriver::IsEnabled(const wchar_t* name) {
+    HWND control = Control(name);
+    return control && IsWindowEnabled(control);
+}
+
+bool TSetupDriver::IsChecked(const wchar_t* name) { return SendMessageW(Control(name), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+int TSetupDriver::ProgressPosition() {
+    return static_cast<int>(SendMessageW(Control(L"ProgressBar1"), PBM_GETPOS, 0, 0));
+}
+
+int TSetupDriver::Page() {
+    // The pages are the page control's children (the form's grandchildren);
+    // made in page order, their identifiers order them.
+    std::vector<HWND> sheets;
+    for (HWND child : Descendants(Window()))
+        if (GetParent(GetParent(child)) == Window()) sheets.push_back(child);
+    std::sort(sheets.begin(), sheets.end(),
+              [](HWND a, HWND b) { return GetWindowLongPtrW(a, GWLP_ID) < GetWindowLongPtrW(b, GWLP_ID); });
+    for (size_t i = 0; i < sheets.size(); ++i)
+        if (IsWindowVisible(sheets[i])) return static_cast<int>(i);
+    return -1;
+}
+
+void TSetupDriver::Press(const wchar_t* name) {
+    HWND button = Control(name);
+    // Posted, not sent: the click's handler may run for the whole installation.
+    PostMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(button));
+}
+
+void TSetupDriver::Tick(const wchar_t* name, bool checked) {
+    SendMessageW(Control(name), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool TSetupDriver::WaitForPage(int page, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (Page() != page) {
+        if (GetTickCount() - start > timeoutMs || !Running()) return false;
+        Sleep(25);
+    }
+    return true;
+}
+
+HWND TSetupDriver::WaitForDialog(DWORD timeoutMs) { return WaitForProcessWindow(info_.dwProcessId, L"#32770", timeoutMs); }
+
+std::wstring TSetupDriver::DialogCaption(HWND dialog) { return WindowText(dialog); }
+
+std::wstring TSetupDriver::DialogText(HWND dialog) {
+    std::wstring text;
+    for (HWND child : Descendants(dialog)) {
+        if (ClassOf(child) != L"Static") continue;
+        const std::wstring part = WindowText(child);
+        if (part.empty()) continue;
+        if (!text.empty()) text += L"\n";
+        text += part;
+    }
+    return text;
+}
+
+std::wstring TSetupDriver::DialogButton(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
+
+void TSetupDriver::Answer(HWND dialog, int id) {
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+void TSetupDriver::Type(WORD key, bool alt) {
+    SetForegroundWindow(Window());
+    std::vector<INPUT> inputs;
+    auto add = [&](WORD vk, bool up) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = vk;
+        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        inputs.push_back(input);
+    };
+    if (alt) add(VK_MENU, false);
+    add(key, false);
+    add(key, true);
+    if (alt) add(VK_MENU, true);
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    Sleep(300);  // the program reads its queue in its own time
+}
+
+HWND TSetupDriver::Focus() {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(info_.dwThreadId, &info) ? info.hwndFocus : nullptr;
+}
+
+bool TSetupDriver::WaitForExit(DWORD timeoutMs, DWORD& exitCode) {
+    if (!info_.hProcess || WaitForSingleObject(info_.hProcess, timeoutMs) != WAIT_OBJECT_0) return false;
+    GetExitCodeProcess(info_.hProcess, &exitCode);
+    return true;
+}
+
+bool TSetupDriver::Running() { return info_.hProcess && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
