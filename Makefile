@@ -59,7 +59,7 @@ demo: win32
 	scripts/demo.sh $(WIN32_DIR)
 
 screenshots: win32
-	SETUP_DEMO_SCREENSHOT_ONLY=1 scripts/demo.sh $(WIN32_DIR)
+	scripts/screenshots.sh $(WIN32_DIR)
 
 # Extraction speed beside Info-ZIP unzip, bsdtar, 7z and Python's zipfile.
 bench: native
