@@ -15,8 +15,9 @@ enum class TStartWindow { AsItChooses, Hidden };
 // True when the process was created.
 bool StartProgram(const std::wstring& path, TStartWindow window, bool wait);
 
-// The finish page's and the batch files' start: with wait set the window is
-// hidden and the caller waits; without it the program shows as it chooses.
+// The finish page's start: with wait set the window is hidden and the caller
+// waits; without it the program shows as it chooses. (Batch files go through
+// RunBatchFile, which keeps their path off the interpreter's command line.)
 bool RunProcess(const std::wstring& path, bool wait);
 
 // Runs a batch file through the system folder's command interpreter, hidden,
