@@ -115,6 +115,24 @@ std::wstring MakeCaseFolder(const TempFolder& temp, const FolderCase& c) {
     return folder;
 }
 
+// One run of a batch file in a case's folder, with the probes on the PATH;
+// the probe copies the batch file while it runs.
+struct CapturedRun {
+    const FolderCase& c;
+    TempFolder temp;
+    Probes probes;
+    std::wstring folder = MakeCaseFolder(temp, c);
+    ScopedVariable copyFrom;
+    ScopedVariable copyTo{L"PROBE_COPY_TO", temp / L"captured.bat"};
+    ScopedVariable cd{L"CD", temp / L"elsewhere"};  // must not stand in for the batch file's folder
+
+    CapturedRun(const FolderCase& folderCase, const wchar_t* batchName)
+        : c(folderCase), copyFrom(L"PROBE_COPY_FROM", folder + batchName) {}
+    std::string Captured() const { return ReadBytes(temp / L"captured.bat"); }
+    // The case's folder as the batch file must write it.
+    std::string Literal() const { return Ascii(temp.Path()) + c.inBatch; }
+};
+
 class BarcodeClass {
 public:
     BarcodeClass() { Remove(); }
@@ -140,56 +158,47 @@ void PlaceBarcodeLibrary(const std::wstring& destination) {
 TEST(BatchFileTest, RegActivexNamesTheLibraryExactlyAndDeletesItself) {
     for (const FolderCase& c : kFolderCases) {
         SCOPED_TRACE(WideToUtf8(c.folder));
-        TempFolder temp;
-        Probes probes;
-        std::wstring d = MakeCaseFolder(temp, c);
-        ScopedVariable copyFrom(L"PROBE_COPY_FROM", d + L"RegActivex.bat");
-        ScopedVariable copyTo(L"PROBE_COPY_TO", temp / L"captured.bat");
+        CapturedRun run(c, L"RegActivex.bat");
 
-        RegisterBarcodeControl(d);
+        RegisterBarcodeControl(run.folder);
 
         std::string expected =
             c.inBatch ? "@echo off\r\n"
-                        "regsvr32 /s \"" + Ascii(temp.Path()) + c.inBatch + "\\bin\\" + kLibraryName + "\"\r\n"
-                        "del \"" + Ascii(temp.Path()) + c.inBatch + "\\RegActivex.bat\"\r\n"
+                        "regsvr32 /s \"" + run.Literal() + "\\bin\\" + kLibraryName + "\"\r\n"
+                        "del \"" + run.Literal() + "\\RegActivex.bat\"\r\n"
                       : std::string("@echo off\r\n"
                                     "regsvr32 /s \"%~dp0bin\\") + kLibraryName + "\"\r\n"
                                     "del \"%~f0\"\r\n";
-        EXPECT_EQ(ReadBytes(temp / L"captured.bat"), expected);
+        EXPECT_EQ(run.Captured(), expected);
         // regsvr32 was given exactly the library's path, and nothing else ran.
         std::vector<std::vector<std::wstring>> expectedStarts = {
-            {probes.tools / L"regsvr32.exe", L"/s", d + L"bin\\" + Utf8ToWide(kLibraryName)}};
-        EXPECT_EQ(probes.Starts(), expectedStarts);
-        EXPECT_FALSE(FileExistsW(d + L"RegActivex.bat"));
+            {run.probes.tools / L"regsvr32.exe", L"/s", run.folder + L"bin\\" + Utf8ToWide(kLibraryName)}};
+        EXPECT_EQ(run.probes.Starts(), expectedStarts);
+        EXPECT_FALSE(FileExistsW(run.folder + L"RegActivex.bat"));
     }
 }
 
 TEST(BatchFileTest, PermissionsGivesCaclsTheFolderWithoutItsBackslash) {
     for (const FolderCase& c : kFolderCases) {
         SCOPED_TRACE(WideToUtf8(c.folder));
-        TempFolder temp;
-        Probes probes;
-        std::wstring f = MakeCaseFolder(temp, c);
-        ScopedVariable copyFrom(L"PROBE_COPY_FROM", f + L"Permissions.bat");
-        ScopedVariable copyTo(L"PROBE_COPY_TO", temp / L"captured.bat");
-        ScopedVariable input(L"PROBE_STDIN_TO", temp / L"stdin.txt");
-        ScopedVariable cd(L"CD", temp / L"elsewhere");  // must not stand in for the batch file's folder
+        CapturedRun run(c, L"Permissions.bat");
+        ScopedVariable input(L"PROBE_STDIN_TO", run.temp / L"stdin.txt");
 
-        GrantFolderPermissions(f);
+        GrantFolderPermissions(run.folder);
 
         std::string expected =
             c.inBatch ? "@echo off\r\n"
-                        "echo y|cacls \"" + Ascii(temp.Path()) + c.inBatch + "\" /t /c /g everyone:F\r\n"
-                        "del \"" + Ascii(temp.Path()) + c.inBatch + "\\Permissions.bat\"\r\n"
+                        "echo y|cacls \"" + run.Literal() + "\" /t /c /g everyone:F\r\n"
+                        "del \"" + run.Literal() + "\\Permissions.bat\"\r\n"
                       : std::string("@echo off\r\n"
                                     "echo y|cacls \"%CD%\" /t /c /g everyone:F\r\n"
                                     "del \"%~f0\"\r\n");
-        EXPECT_EQ(ReadBytes(temp / L"captured.bat"), expected);
+        EXPECT_EQ(run.Captured(), expected);
         std::vector<std::vector<std::wstring>> expectedStarts = {
-            {probes.tools / L"cacls.exe", temp / c.folder, L"/t", L"/c", L"/g", L"everyone:F"}};
-        EXPECT_EQ(probes.Starts(), expectedStarts);
-        EXPECT_EQ(ReadBytes(temp / L"stdin.txt"), "y\r\n");  // the answer to cacls' question
-        EXPECT_FALSE(FileExistsW(f + L"Permissions.bat"));
+            {run.probes.tools / L"cacls.exe", run.temp / c.folder, L"/t", L"/c", L"/g", L"everyone:F"}};
+        EXPECT_EQ(run.probes.Starts(), expectedStarts);
+        EXPECT_EQ(ReadBytes(run.temp / L"stdin.txt"), "y\r\n");  // the answer to cacls' question
+        EXPECT_FALSE(FileExistsW(run.folder + L"Permissions.bat"));
     }
 }
 
