@@ -22,12 +22,6 @@ bool BarcodeClassRegistered() {
     return TRegKey::Open(HKEY_CLASSES_ROOT, L"ProgID").IsOpen();
 }
 
-std::wstring WindowsFolder() {
-    wchar_t buffer[MAX_PATH];
-    UINT n = GetWindowsDirectoryW(buffer, MAX_PATH);
-    return n > 0 && n < MAX_PATH ? std::wstring(buffer, n) : std::wstring();
-}
-
 }  // namespace
 
 void RemoveStaleSdkDll(const std::wstring& destination) { RemoveFile(destination + L"Bin\\MorvexaDmsSdk.dll"); }
@@ -51,10 +45,11 @@ void GrantFolderPermissions(const std::wstring& folder) {
 }
 
 void InstallMemoryManager(const std::wstring& destination) {
-    std::wstring windows = WindowsFolder();
-    if (windows.empty()) return;
+    wchar_t windows[MAX_PATH];
+    UINT length = GetWindowsDirectoryW(windows, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return;
     // The 16-bit "System" folder below the Windows folder, not System32.
-    std::wstring target = windows + L"\\System\\borlndmm.dll";
+    std::wstring target = std::wstring(windows, length) + L"\\System\\borlndmm.dll";
     std::wstring source = destination + L"bin\\borlndmm.dll";
     // CopyFileW's fail-if-exists keeps a file that appears after the test.
     if (!FileExistsW(target) && FileExistsW(source)) CopyFileW(source.c_str(), target.c_str(), TRUE);
