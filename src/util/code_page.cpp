@@ -4,27 +4,31 @@
 
 namespace {
 
-std::string ToCodePage(const std::wstring& text, BOOL* usedDefault) {
+std::string ToCodePage(UINT codePage, const std::wstring& text, BOOL* usedDefault) {
     if (text.empty()) return {};
     const DWORD flags = usedDefault ? WC_NO_BEST_FIT_CHARS : 0;
-    int n = WideCharToMultiByte(CP_ACP, flags, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+    int n = WideCharToMultiByte(codePage, flags, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
                                 usedDefault);
     std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_ACP, flags, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr,
+    WideCharToMultiByte(codePage, flags, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr,
                         usedDefault);
+    return out;
+}
+
+std::optional<std::string> ToCodePageExact(UINT codePage, const std::wstring& text) {
+    BOOL usedDefault = FALSE;
+    std::string out = ToCodePage(codePage, text, &usedDefault);
+    if (usedDefault) return std::nullopt;
     return out;
 }
 
 }  // namespace
 
-std::string WideToAnsi(const std::wstring& text) { return ToCodePage(text, nullptr); }
+std::string WideToAnsi(const std::wstring& text) { return ToCodePage(CP_ACP, text, nullptr); }
 
-std::optional<std::string> WideToAnsiExact(const std::wstring& text) {
-    BOOL usedDefault = FALSE;
-    std::string out = ToCodePage(text, &usedDefault);
-    if (usedDefault) return std::nullopt;
-    return out;
-}
+std::optional<std::string> WideToAnsiExact(const std::wstring& text) { return ToCodePageExact(CP_ACP, text); }
+
+std::optional<std::string> WideToOemExact(const std::wstring& text) { return ToCodePageExact(CP_OEMCP, text); }
 
 std::wstring AnsiToWide(const std::string& text) { return CodePageToWide(CP_ACP, text.data(), text.size()); }
 

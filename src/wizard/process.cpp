@@ -3,28 +3,76 @@
 #include <windows.h>
 
 #include "util/handles.h"
+#include "util/path.h"
 
-bool StartProgram(const std::wstring& path, TStartWindow window, bool wait) {
+namespace {
+
+// One CreateProcessW for every start: program is the file the system runs as
+// it stands; folder and environment are the caller's when empty.
+bool StartProcess(const std::wstring& program, std::wstring commandLine, const std::wstring& folder,
+                  const std::wstring& environment, TStartWindow window, bool wait) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     if (window == TStartWindow::Hidden) {
         startup.dwFlags = STARTF_USESHOWWINDOW;
         startup.wShowWindow = SW_HIDE;
     }
-    // The program named twice: as the file to run, which the system takes as
-    // it stands, and quoted as the command line the program sees as argv[0].
-    std::wstring commandLine = L"\"" + path + L"\"";
+    DWORD flags = CREATE_DEFAULT_ERROR_MODE | (environment.empty() ? 0 : CREATE_UNICODE_ENVIRONMENT);
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_DEFAULT_ERROR_MODE, nullptr,
-                        nullptr, &startup, &info))
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags,
+                        environment.empty() ? nullptr : const_cast<wchar_t*>(environment.c_str()),
+                        folder.empty() ? nullptr : folder.c_str(), &startup, &info))
         return false;
     UniqueKernelHandle process(info.hProcess), thread(info.hThread);
     if (wait) WaitForSingleObject(process.get(), INFINITE);
     return true;
 }
 
+// The environment block for a batch file: this process's variables (in the
+// form CreateProcessW takes: each entry NUL-ended, one more NUL at the end)
+// without CD and with NoDefaultCurrentDirectoryInExePath=1.
+std::wstring BatchEnvironment() {
+    auto named = [](const wchar_t* entry, const wchar_t* name) {
+        size_t length = wcslen(name);
+        return _wcsnicmp(entry, name, length) == 0 && entry[length] == L'=';
+    };
+    std::wstring block;
+    if (wchar_t* strings = GetEnvironmentStringsW()) {
+        for (const wchar_t* p = strings; *p; p += wcslen(p) + 1)
+            if (!named(p, L"CD") && !named(p, L"NoDefaultCurrentDirectoryInExePath")) block.append(p, wcslen(p) + 1);
+        FreeEnvironmentStringsW(strings);
+    }
+    block.append(L"NoDefaultCurrentDirectoryInExePath=1").push_back(L'\0');
+    block.push_back(L'\0');
+    return block;
+}
+
+std::wstring SystemFolder() {
+    wchar_t buffer[MAX_PATH];
+    UINT n = GetSystemDirectoryW(buffer, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? std::wstring(buffer, n) : std::wstring();
+}
+
+}  // namespace
+
+bool StartProgram(const std::wstring& path, TStartWindow window, bool wait) {
+    // The program named twice: as the file to run, which the system takes as
+    // it stands, and quoted as the command line the program sees as argv[0].
+    return StartProcess(path, L"\"" + path + L"\"", {}, {}, window, wait);
+}
+
 bool RunProcess(const std::wstring& path, bool wait) {
     return StartProgram(path, wait ? TStartWindow::Hidden : TStartWindow::AsItChooses, wait);
+}
+
+bool RunBatchFile(const std::wstring& path) {
+    std::wstring system = SystemFolder();
+    if (system.empty()) return false;
+    // /d: no AutoRun commands from the registry; /v:off: "!" in a path stays a
+    // letter even where delayed expansion is switched on for every cmd.
+    std::wstring commandLine = L"cmd.exe /d /v:off /c \".\\" + ExtractName(path) + L"\"";
+    return StartProcess(system + L"\\cmd.exe", commandLine, ExtractFolder(path),
+                        BatchEnvironment(), TStartWindow::Hidden, true);
 }
 
 bool IsNonNtWindows() {

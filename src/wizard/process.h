@@ -15,9 +15,21 @@ enum class TStartWindow { AsItChooses, Hidden };
 // True when the process was created.
 bool StartProgram(const std::wstring& path, TStartWindow window, bool wait);
 
-// The finish page's and the batch files' start: with wait set the window is
-// hidden and the caller waits; without it the program shows as it chooses.
+// The finish page's start: with wait set the window is hidden and the caller
+// waits; without it the program shows as it chooses. (Batch files go through
+// RunBatchFile, which keeps their path off the interpreter's command line.)
 bool RunProcess(const std::wstring& path, bool wait);
+
+// Runs a batch file through the system folder's command interpreter, hidden,
+// and returns when it has ended (no time limit). The interpreter starts in
+// the batch file's own folder and is given only ".\<name>", so no "%", "&",
+// space or letter of the path passes through its command-line parsing, and
+// "%CD%" in the batch file is that folder. Its environment is this process's
+// without a variable named CD (which would stand in for "%CD%") and with
+// NoDefaultCurrentDirectoryInExePath set, so the commands the batch file
+// names are not looked up in its folder (Windows honours it; Wine's cmd does
+// not). True when the interpreter was started.
+bool RunBatchFile(const std::wstring& path);
 
 // True when the running Windows is not of the NT family.
 bool IsNonNtWindows();

@@ -1,0 +1,58 @@
+#include "install/system_integration.h"
+
+#include <windows.h>
+
+#include "install/batch_files.h"
+#include "util/file_ops.h"
+#include "util/path.h"
+#include "util/registry.h"
+#include "wizard/process.h"
+
+namespace {
+
+constexpr wchar_t kBarcodeLibrary[] = L"bin\\PegasusImaging.ActiveX.BarcodeXpress5.dll";
+
+// True when the control's class is registered as this user can change it:
+// the class key opens with full access and holds "ProgID". When it does not
+// open, the test falls to HKEY_CLASSES_ROOT\ProgID, which normally is not
+// there, so the control is registered again.
+bool BarcodeClassRegistered() {
+    TRegKey classKey = TRegKey::Open(HKEY_CLASSES_ROOT, kBarcodeClassKey, KEY_ALL_ACCESS);
+    if (classKey.IsOpen()) return classKey.HasSubKey(L"ProgID");
+    return TRegKey::Open(HKEY_CLASSES_ROOT, L"ProgID").IsOpen();
+}
+
+}  // namespace
+
+void RemoveStaleSdkDll(const std::wstring& destination) { RemoveFile(destination + L"Bin\\MorvexaDmsSdk.dll"); }
+
+void EnsureBarcodeControl(const std::wstring& destination) {
+    if (!FileExistsW(destination + kBarcodeLibrary)) return;
+    if (!BarcodeClassRegistered()) RegisterBarcodeControl(destination);
+}
+
+void RegisterBarcodeControl(const std::wstring& destination) {
+    std::wstring batch = destination + L"RegActivex.bat";
+    WriteBatchFile(batch, RegActivexBatchText(destination));
+    RunBatchFile(batch);
+}
+
+void GrantFolderPermissions(const std::wstring& folder) {
+    if (!FolderExists(folder)) return;
+    std::wstring batch = IncludeBackslash(folder) + L"Permissions.bat";
+    WriteBatchFile(batch, PermissionsBatchText(folder));
+    RunBatchFile(batch);
+}
+
+void InstallMemoryManager(const std::wstring& destination) {
+    wchar_t windows[MAX_PATH];
+    UINT length = GetWindowsDirectoryW(windows, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return;
+    // The 16-bit "System" folder below the Windows folder, not System32.
+    std::wstring target = std::wstring(windows, length) + L"\\System\\borlndmm.dll";
+    std::wstring source = destination + L"bin\\borlndmm.dll";
+    // CopyFileW's fail-if-exists keeps a file that appears after the test.
+    if (!FileExistsW(target) && FileExistsW(source)) CopyFileW(source.c_str(), target.c_str(), TRUE);
+}
+
+bool RunAndWait(const std::wstring& program) { return StartProgram(program, TStartWindow::AsItChooses, true); }
