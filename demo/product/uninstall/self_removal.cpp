@@ -18,15 +18,33 @@ std::wstring WithoutBackslash(std::wstring path) {
     return path;
 }
 
-// A folder of this process's own under the temporary folder: created fresh,
-// so nothing (a planted DLL, say) can be waiting in it for the copy.
-std::wstring NewPrivateTempFolder() {
+constexpr wchar_t kCopyFolderPrefix[] = L"ZantivoUninstall-";
+
+std::wstring TempFolderPath() {
     wchar_t temp[MAX_PATH + 1];
     DWORD n = GetTempPathW(MAX_PATH + 1, temp);
     if (n == 0 || n > MAX_PATH) return {};
+    return std::wstring(temp, n);
+}
+
+// Copies of earlier runs wait for the next restart; remove those whose run
+// has ended now, so that they never pile up.
+void RemoveEndedCopies(const std::wstring& temp, const std::wstring& programName) {
+    TFindEntries folders(temp + kCopyFolderPrefix + L"*", faDirectory);
+    for (TFindEntry entry; folders.Next(entry);) {
+        if (!(entry.attributes & faDirectory)) continue;
+        std::wstring folder = temp + entry.name + L"\\";
+        DeleteFileW((folder + programName).c_str());
+        RemoveDirectoryW(folder.c_str());
+    }
+}
+
+// A folder of this process's own under the temporary folder: created fresh,
+// so nothing (a planted DLL, say) can be waiting in it for the copy.
+std::wstring NewPrivateFolder(const std::wstring& temp) {
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
-        std::wstring folder = std::wstring(temp, n) + L"ZantivoUninstall-" + std::to_wstring(GetCurrentProcessId()) +
-                              L"-" + std::to_wstring(attempt) + L"\\";
+        std::wstring folder = temp + kCopyFolderPrefix + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                              std::to_wstring(attempt) + L"\\";
         if (CreateDirectoryW(folder.c_str(), nullptr)) return folder;
         if (GetLastError() != ERROR_ALREADY_EXISTS) return {};
     }
@@ -56,7 +74,10 @@ bool StartCopy(const std::wstring& copy, const std::wstring& folder, const std::
 }  // namespace
 
 bool StartSelfRemoval(const std::wstring& program) {
-    std::wstring folder = NewPrivateTempFolder();
+    const std::wstring temp = TempFolderPath();
+    if (temp.empty()) return false;
+    RemoveEndedCopies(temp, ExtractName(program));
+    std::wstring folder = NewPrivateFolder(temp);
     if (folder.empty()) return false;
     std::wstring copy = folder + ExtractName(program);
     if (CopyFileW(program.c_str(), copy.c_str(), TRUE) && StartCopy(copy, folder, program)) return true;

@@ -4,7 +4,8 @@
 // this process to end, deletes the uninstaller's file and then its folder
 // when that is empty. The copy cannot delete itself either: it leaves its
 // own file and folder to the system's removal at the next restart, as
-// installers' uninstallers commonly do.
+// installers' uninstallers commonly do, and the next run of an uninstaller
+// removes the copies whose run has ended.
 #pragma once
 
 #include <string>
