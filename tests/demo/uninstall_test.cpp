@@ -17,11 +17,12 @@
 
 namespace {
 
-// A product folder "ZantivoSys\" inside a temporary folder, so that the
-// tests can see whether anything beside the product folder is touched.
+// A product folder "Program Files\ZantivoSys\" inside a temporary folder,
+// so that the tests can see whether anything beside it is touched.
 struct InstalledProduct {
     TempFolder root;
-    std::wstring folder = root / L"ZantivoSys\\";
+    std::wstring parent = root / L"Program Files\\";
+    std::wstring folder = parent + L"ZantivoSys\\";
     std::wstring uninstaller = folder + L"UnInstall.exe";
 
     InstalledProduct() {
@@ -39,8 +40,9 @@ struct InstalledProduct {
         WritePrivateProfileStringA("Zantivo", std::to_string(number).c_str(), WideToAnsi(path).c_str(), log.c_str());
         WritePrivateProfileStringA("Zantivo", ("D" + std::to_string(number)).c_str(), "1500000000", log.c_str());
     }
+    // Started as its shortcut starts it, in the product folder.
     std::optional<DWORD> Uninstall(const std::wstring& arguments = L"/quiet") const {
-        TStartedProgram program(uninstaller, arguments, root.Path());
+        TStartedProgram program(uninstaller, arguments, folder);
         return program.WaitForExit();
     }
 };
@@ -138,17 +140,17 @@ TEST(InstalledFilesTest, ReadsTheNumberedLogKeysInTheirOrderAndTheSetupsRecords)
 
 TEST(UnInstallExeTest, RemovesExactlyTheListedFilesAndNothingOutsideItsFolder) {
     InstalledProduct product;
-    WriteBytes(product.root / L"outside.txt", "keep");
-    MakeFolders(product.root / L"Other");
-    WriteBytes(product.root / L"Other\\keep.txt", "keep");
+    WriteBytes(product.parent + L"outside.txt", "keep");
+    MakeFolders(product.parent + L"Other");
+    WriteBytes(product.parent + L"Other\\keep.txt", "keep");
     for (const wchar_t* file : {L"Zantivo.exe", L"System.ini", L"bin\\borlndmm.dll", L"bin\\deep\\x.dat",
                                 L"lang\\ResEN.ini", L"lang\\notes.txt", L"ReadOnly.txt"})
         product.Put(file);
     SetFileAttributesW((product.folder + L"ReadOnly.txt").c_str(), FILE_ATTRIBUTE_READONLY);
     MakeFolders(product.folder + L"data");  // an empty folder of the user's
 
-    const std::wstring hostile[] = {L"..\\outside.txt", product.root / L"outside.txt",
-                                    product.root.Path().substr(2) + L"outside.txt", L"lang\\..\\..\\outside.txt",
+    const std::wstring hostile[] = {L"..\\outside.txt", product.parent + L"outside.txt",
+                                    product.parent.substr(2) + L"outside.txt", L"lang\\..\\..\\outside.txt",
                                     L"..\\Other\\keep.txt", L"bin\\..\\..\\Other\\keep.txt", L"...\\outside.txt"};
     const std::wstring listed[] = {L"Zantivo.exe", L"bin\\borlndmm.dll", L"bin/deep/x.dat", L"lang\\ResEN.ini",
                                    L"gone.dll", L"UnInstall.exe", L"System.ini", L"ReadOnly.txt", L"bin"};
@@ -162,8 +164,8 @@ TEST(UnInstallExeTest, RemovesExactlyTheListedFilesAndNothingOutsideItsFolder) {
         EXPECT_FALSE(Exists(product.folder + gone)) << WideToAnsi(gone);
     for (const wchar_t* kept : {L"lang\\notes.txt", L"data"})
         EXPECT_TRUE(Exists(product.folder + kept)) << WideToAnsi(kept);
-    EXPECT_EQ(ReadBytes(product.root / L"outside.txt"), "keep");
-    EXPECT_EQ(ReadBytes(product.root / L"Other\\keep.txt"), "keep");
+    EXPECT_EQ(ReadBytes(product.parent + L"outside.txt"), "keep");
+    EXPECT_EQ(ReadBytes(product.parent + L"Other\\keep.txt"), "keep");
     // The uninstaller goes last, from its copy; the folder still holds the user's files.
     EXPECT_TRUE(WaitUntilGone(product.uninstaller));
     EXPECT_TRUE(Exists(product.folder));
@@ -186,7 +188,7 @@ TEST(UnInstallExeTest, LeavesNothingOfAWholeInstallationBehind) {
 
     EXPECT_EQ(product.Uninstall(), 0u);
     EXPECT_TRUE(WaitUntilGone(product.folder)) << "the product folder is not empty or not removed";
-    EXPECT_TRUE(Exists(product.root.Path()));
+    EXPECT_TRUE(Exists(product.parent));
 }
 
 TEST(UnInstallExeTest, KeepsTheLogAndItselfWhenAFileIsInUse) {
@@ -223,7 +225,7 @@ TEST(UnInstallExeTest, AsksFirstAndRemovesNothingWhenTheUserDeclines) {
     InstalledProduct product;
     product.Put(L"Zantivo.exe");
     product.Log(0, L"Zantivo.exe");
-    TStartedProgram program(product.uninstaller, L"", product.root.Path());
+    TStartedProgram program(product.uninstaller, L"", product.folder);
     HWND question = program.WaitForWindow(L"#32770");
     ASSERT_NE(question, nullptr) << "no confirmation box";
     EXPECT_EQ(WindowText(question), L"Zantivo Uninstall");
