@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cwctype>
 
 #include "localisation/ini_file.h"
 

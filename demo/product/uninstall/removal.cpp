@@ -16,8 +16,11 @@ void RemoveEmptiedFolders(const std::wstring& folder, const std::vector<std::wst
     for (const std::wstring& file : removedFiles)
         for (size_t i = file.find(L'\\', folder.size()); i != std::wstring::npos; i = file.find(L'\\', i + 1))
             folders.push_back(file.substr(0, i));
-    std::sort(folders.begin(), folders.end(),
-              [](const std::wstring& a, const std::wstring& b) { return a.size() != b.size() ? a.size() > b.size() : a < b; });
+    // Longer paths first, so that a folder comes before its parent; equal
+    // paths next to each other, so that each is tried once.
+    std::sort(folders.begin(), folders.end(), [](const std::wstring& a, const std::wstring& b) {
+        return a.size() != b.size() ? a.size() > b.size() : a < b;
+    });
     folders.erase(std::unique(folders.begin(), folders.end()), folders.end());
     for (const std::wstring& emptied : folders) RemoveDirectoryW(emptied.c_str());
 }
