@@ -61,8 +61,9 @@ put() {
 }
 
 # An older layout had "Lang\" for the picture; Windows sees one folder, Linux two.
-if [ -d "$dest/Lang" ] && [ ! -d "$dest/lang" ]; then mv "$dest/Lang" "$dest/lang"; fi
-rm -rf "$dest/Lang"
+if [ -d "$dest/Lang" ] && ! [ "$dest/Lang" -ef "$dest/lang" ]; then
+  if [ -d "$dest/lang" ]; then rm -rf "$dest/Lang"; else mv "$dest/Lang" "$dest/lang"; fi
+fi
 
 put "$setup_exe" "$dest/Setup.exe"
 
