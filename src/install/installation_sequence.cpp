@@ -4,12 +4,29 @@
 // installing page, from which Cancel or the close box end the program.
 #include "wizard/U1.h"
 
+#include "install/product_config.h"
+#include "install/shortcut.h"
+#include "install/system_integration.h"
+#include "localisation/rebrand_res_files.h"
 #include "ui/dialogs.h"
 #include "util/file_ops.h"
 #include "util/registry.h"
+#include "util/text_list.h"
 #include "wizard/process.h"
 #include "wizard/product.h"
 #include "wizard/system_folders.h"
+
+namespace {
+
+// Programs of the payload that get a shortcut in the program group besides
+// the main program: the file (relative to the install folder) and the name.
+struct TExtraShortcut {
+    const wchar_t* file;
+    const wchar_t* name;
+};
+constexpr TExtraShortcut kExtraShortcuts[] = {{L"UnInstall.exe", L"UnInstall Zantivo"}};
+
+}  // namespace
 
 void TForm1::ButtonNext3Click(TControl&) {
     InstallStarted = true;
@@ -21,18 +38,62 @@ void TForm1::ButtonNext3Click(TControl&) {
     TargetIsNtfs = IsNtfsVolume(destination.substr(0, 3));
     if (TargetIsNtfs && !IsNonNtWindows()) EnableShutdownPrivilege();
 
+    // Without the payload nothing is installed: the program ends in order.
     if (!FileExistsW(setupFolder_ + L"Setup.dat")) {
         Dialogs().ShowMessageBox(catalogue_.GetText(L"00000_00017"), catalogue_.GetText(L"00000_00018"), MB_OK);
         PostQuitMessage(0);
         return;
     }
 
+    RemoveStaleSdkDll(destination);
     ExtractPayload();
-    const std::wstring alternateName = catalogue_.GetText(L"00000_00023");
 
-    // The next installation proposes this folder again.
-    TRegKey key = TRegKey::OpenOrCreate(HKEY_CURRENT_USER, ProductKeyPath(alternateName));
-    key.WriteString(kInstallPathValue, destination);
+    // The main program, under the alternate product name when there is one.
+    const std::wstring alternateName = catalogue_.GetText(L"00000_00023");
+    const std::wstring group = alternateName.empty() ? std::wstring(kProductName) : alternateName;
+    std::wstring mainProgram = destination + L"Zantivo.exe";
+    if (!alternateName.empty()) {
+        RenameFile(mainProgram, destination + alternateName + L".exe");  // an earlier one of that name stays
+        mainProgram = destination + alternateName + L".exe";
+    }
+    CreateShortcut(catalogue_, mainProgram, group, slPrograms, group);
+    CreateShortcut(catalogue_, mainProgram, group, slDesktop);
+
+    for (const TExtraShortcut& extra : kExtraShortcuts) {
+        const std::wstring name = extra.name;
+        if (name.empty() || !FileExistsW(destination + extra.file)) continue;
+        if (!alternateName.empty() && name.starts_with(L"UnInstall"))
+            CreateShortcut(catalogue_, destination + extra.file, L"UnInstall " + alternateName, slPrograms,
+                           alternateName);
+        else
+            CreateShortcut(catalogue_, destination + extra.file, name, slPrograms, kProductName);
+    }
+
+    // The manual in the current language, or else the English one.
+    std::wstring manual = destination + L"lang\\Zantivo" + catalogue_.CurrentAbbreviation() + L".pdf";
+    if (!FileExistsW(manual)) manual = destination + L"lang\\ZantivoEN.pdf";
+    if (FileExistsW(manual)) CreateShortcut(catalogue_, manual, catalogue_.GetText(L"00000_00022"), slPrograms, group);
+
+    // The next installation proposes this folder again; a failure is not the
+    // user's concern.
+    TRegKey::OpenOrCreate(HKEY_CURRENT_USER, ProductKeyPath(alternateName)).WriteString(kInstallPathValue, destination);
+
+    CopyCelartemDefaults(destination);
+    UpdateSystemIni(destination, setupFolder_, TargetIsNtfs);
+    const int selected = cbLanage->ItemIndex();
+    WriteInstalledLanguage(selected >= 0 ? cbLanage->ItemTag(selected) : catalogue_.CurrentIndex, destination);
+    EnsureBarcodeControl(destination);
+    if (TargetIsNtfs) GrantFolderPermissions(destination);
+    WriteSetupName(destination, catalogue_);
+    InstallMemoryManager(destination);
+    CopyHelpFiles(destination, setupFolder_);
+    if (!alternateName.empty()) RebrandResFiles(destination, alternateName);
+
+    // Further installers beside the payload, one after the other, each
+    // waited for; a line that names no file is passed over.
+    if (FileExistsW(setupFolder_ + L"SoftwareList.dat"))
+        for (const std::wstring& line : ReadTextList(setupFolder_ + L"SoftwareList.dat"))
+            if (FileExistsW(setupFolder_ + line)) RunAndWait(setupFolder_ + line);
 
     ShowPage(PageControl1->ActivePageIndex() + 1);
 }
