@@ -77,7 +77,7 @@ void TUninstallLog::FlushThroughSystem() {
 // or (with systemWrites_ set) is not in the plain form.
 bool TUninstallLog::LoadProfile() {
     const TFileStamp now = Stamp();
-    if (profile_ && now == written_) return true;
+    if (profile_ && now == writtenStamp_) return true;
     profile_.reset();
     std::string bytes;
     if (now.exists) {
@@ -89,7 +89,7 @@ bool TUninstallLog::LoadProfile() {
     }
     profile_ = TPlainProfile::Parse(bytes);
     if (!profile_) systemWrites_ = true;
-    written_ = now;
+    writtenStamp_ = now;
     return profile_.has_value();
 }
 
@@ -110,7 +110,7 @@ bool TUninstallLog::WriteChange() {
             return false;
     }
     // Taken after closing: some file systems record the write time only then.
-    written_ = Stamp();
+    writtenStamp_ = Stamp();
     return true;
 }
 

@@ -57,7 +57,7 @@ private:
     std::vector<TKeyValue> pending_;  // keys not yet on disk, in order
     ULONGLONG lastFlush_;
     std::optional<TPlainProfile> profile_;  // the file as this log last wrote it
-    TFileStamp written_;                    // the file's stamp after that write
+    TFileStamp writtenStamp_;               // the file's stamp after that write
     // The file is in a shape this writer does not reproduce (or a value is):
     // from then on every key goes through the system's call.
     bool systemWrites_ = false;
