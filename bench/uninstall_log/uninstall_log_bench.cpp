@@ -94,9 +94,11 @@ int main(int argc, char** argv) {
 
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
-    const std::string folder = std::string(temp) + "uninstall-log-bench-" + std::to_string(GetCurrentProcessId()) + "\\";
+    const std::string folder =
+        std::string(temp) + "uninstall-log-bench-" + std::to_string(GetCurrentProcessId()) + "\\";
     CreateDirectoryA(folder.c_str(), nullptr);
-    const std::string byKeys = folder + "byKeys.log", byLog = folder + "byLog.log", eachEntry = folder + "eachEntry.log";
+    const std::string byKeys = folder + "byKeys.log", byLog = folder + "byLog.log";
+    const std::string eachEntry = folder + "eachEntry.log";
 
     const std::vector<TEntry> entries = Extraction(count, 417263);
     // An earlier installation's log of as many entries, other names and times.

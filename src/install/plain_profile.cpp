@@ -66,7 +66,8 @@ std::optional<TPlainProfile> TPlainProfile::Parse(const std::string& bytes) {
         if (line.front() == L'[') {
             if (line.back() != L']') return std::nullopt;
             std::wstring name = line.substr(1, line.size() - 2);
-            if (name.empty() || HasSpaceAtAnEnd(name) || !IsAscii(name) || name.find_first_of(L"[]") != std::wstring::npos)
+            if (name.empty() || HasSpaceAtAnEnd(name) || !IsAscii(name) ||
+                name.find_first_of(L"[]") != std::wstring::npos)
                 return std::nullopt;
             profile.AddSection(std::move(name), true);
             continue;

@@ -52,7 +52,8 @@ std::wstring DataFolder(const std::wstring& destination) {
 
 void UpdateSystemIni(const std::wstring& destination, const std::wstring& setupFolder, bool ntfs) {
     const std::wstring dataFolder = DataFolder(destination);
-    if (!FolderExists(dataFolder) && !CreateFolderThroughAnsi(dataFolder)) throw EInOutError(GetLastError(), dataFolder);
+    if (!FolderExists(dataFolder) && !CreateFolderThroughAnsi(dataFolder))
+        throw EInOutError(GetLastError(), dataFolder);
 
     TIniFile systemIni(SystemIniPath(destination));
     systemIni.WriteString(L"batch", L"root_path", dataFolder);
@@ -110,6 +111,7 @@ void CopyHelpFiles(const std::wstring& destination, const std::wstring& setupFol
         const std::wstring helpFile = setupFolder + config.ReadString(L"HelpFile", key, L"");
         if (!FileExistsW(helpFile)) continue;
         const std::wstring name = ExtractName(helpFile);
-        if (CopyFileW(helpFile.c_str(), (destination + name).c_str(), FALSE)) systemIni.WriteString(L"HelpFile", key, name);
+        if (CopyFileW(helpFile.c_str(), (destination + name).c_str(), FALSE))
+            systemIni.WriteString(L"HelpFile", key, name);
     }
 }

@@ -71,7 +71,8 @@ TEST(RebrandResFilesTest, TheLongTextIsReplacedWholeAndNamesWithTheWordAreNotRes
 TEST(RebrandResFilesTest, AUtf16FileStaysUtf16AndKeepsAnyScript) {
     TempFolder dir;
     const std::wstring path = dir / L"ResKO.ini";
-    WriteUtf16File(path, L"[Res]\r\n00000_00017=\uc124\uce58 \ud30c\uc77c\r\n[FormRes]\r\n00000000396=Qorvix \ub3c4\uc6c0\ub9d0\r\n");
+    WriteUtf16File(path, L"[Res]\r\n00000_00017=\uc124\uce58 \ud30c\uc77c\r\n"
+                         L"[FormRes]\r\n00000000396=Qorvix \ub3c4\uc6c0\ub9d0\r\n");
     RebrandResFiles(dir.Path(), L"\ubdf0\uc5b4");
     EXPECT_EQ(ReadBytes(path).substr(0, 2), "\xFF\xFE");
     EXPECT_EQ(Value(path, L"Res", L"00000_00000"), L"\ubdf0\uc5b4");
