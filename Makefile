@@ -65,6 +65,13 @@ screenshots: win32
 bench: native
 	python3 bench/run_bench.py $(NATIVE_DIR)
 
+# The uninstall log's writer beside key-by-key profile writes, under Wine in a prefix of its own.
+.PHONY: bench-uninstall-log
+bench: bench-uninstall-log
+bench-uninstall-log: win32
+	scripts/wine-run.sh --prefix $(BUILD)/bench-wineprefix $(WIN32_DIR)/bench/uninstall_log/uninstall_log_bench.exe; \
+	  status=$$?; WINEPREFIX=$(abspath $(BUILD))/bench-wineprefix wineserver -k 2>/dev/null; exit $$status
+
 # libFuzzer targets on their corpora, FUZZ_SECONDS each.
 FUZZ_SECONDS ?= 300
 fuzz: bootstrap

@@ -15,6 +15,18 @@ std::wstring TIniFile::ReadString(const std::wstring& section, const std::wstrin
     return std::wstring(buffer, n);
 }
 
+std::wstring TIniFile::ReadWholeString(const std::wstring& section, const std::wstring& key,
+                                       const std::wstring& defaultValue) const {
+    if (key.empty()) return {};
+    // A full buffer may mean a cut value: ask again with twice the room.
+    for (DWORD size = kReadBufferChars;; size *= 2) {
+        std::wstring buffer(size, L'\0');
+        DWORD n = GetPrivateProfileStringW(section.c_str(), key.c_str(), defaultValue.c_str(), buffer.data(), size,
+                                           fileName_.c_str());
+        if (n + 1 < size) return buffer.substr(0, n);
+    }
+}
+
 int TIniFile::ReadInteger(const std::wstring& section, const std::wstring& key, int defaultValue) const {
     int value;
     return ParseIniInteger(ReadString(section, key, L""), value) ? value : defaultValue;

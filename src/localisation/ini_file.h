@@ -26,6 +26,9 @@ public:
     // An empty key gives the empty text.
     std::wstring ReadString(const std::wstring& section, const std::wstring& key,
                             const std::wstring& defaultValue) const;
+    // As ReadString, but never cut: for a value that is read to be written back.
+    std::wstring ReadWholeString(const std::wstring& section, const std::wstring& key,
+                                 const std::wstring& defaultValue) const;
     // Decimal, or hexadecimal after "0x", "0X" or "$"; anything else gives defaultValue.
     int ReadInteger(const std::wstring& section, const std::wstring& key, int defaultValue) const;
     void WriteString(const std::wstring& section, const std::wstring& key, const std::wstring& value);
