@@ -3,6 +3,7 @@
 // file that cannot be written, and the uninstall log.
 #include "wizard/U1.h"
 
+#include "install/uninstall_log.h"
 #include "localisation/text_format.h"
 #include "ui/dialogs.h"
 #include "util/code_page.h"
@@ -16,14 +17,24 @@ constexpr char kPayloadPassword[] = "417263";
 
 void TForm1::ExtractPayload() {
     LogNumberBase = 0;
+    uninstallLog_ = std::make_unique<TUninstallLog>(WideToAnsi(EditDir->Text() + L"Uninstall.log"));
     UnZipper1.SetZipName(WideToAnsi(setupFolder_ + L"Setup.dat"));
     UnZipper1.Password = kPayloadPassword;
     UnZipper1.SetDestDir(WideToAnsi(EditDir->Text()));
-    UnZipper1.UnZip();
+    try {
+        UnZipper1.UnZip();
+    } catch (...) {
+        uninstallLog_->Flush();  // what was extracted before the error stays listed
+        throw;
+    }
+    uninstallLog_->Flush();
     LogNumberBase = UnZipper1.Count();
 }
 
-void TForm1::UnZipper1TotalPercentDone(TUnZipper&, int32_t percent) { ProgressBar1->SetPosition(percent); }
+void TForm1::UnZipper1TotalPercentDone(TUnZipper&, int32_t percent) {
+    ProgressBar1->SetPosition(percent);
+    if (uninstallLog_) uninstallLog_->FlushIfDue();
+}
 
 void TForm1::UnZipper1StartUnZip(TUnZipper&, int32_t, std::string& fName, bool&) {
     LabelInstall2->SetText(FormatText(catalogue_.GetText(L"00000_00019"), AnsiToWide(fName)));
@@ -37,6 +48,8 @@ void TForm1::UnZipper1SkippingFile(TUnZipper&, TSkipReason reason, const std::st
     if (!retry) EndProgram();
 }
 
-void TForm1::UnZipper1EndUnZip(TUnZipper&, int32_t, const std::string&) {
-    if (!InstallStarted) return;
+void TForm1::UnZipper1EndUnZip(TUnZipper& sender, int32_t fileIndex, const std::string& fName) {
+    if (!InstallStarted || !uninstallLog_) return;
+    uninstallLog_->Add(LogNumberBase + fileIndex, sender.DirectoryName(fileIndex) + sender.FileName(fileIndex),
+                       LogFileDateTime(fName));
 }

@@ -36,7 +36,11 @@ void TUninstallLog::Add(int32_t number, const std::string& entryPath, int32_t fa
     const std::string key = std::to_string(number);
     pending_.push_back({key, AsCString(entryPath)});
     pending_.push_back({"D" + key, std::to_string(fatDateTime)});
-    if (GetTickCount64() - lastFlush_ >= kFlushIntervalMs) Flush();
+    FlushIfDue();
+}
+
+void TUninstallLog::FlushIfDue() {
+    if (!pending_.empty() && GetTickCount64() - lastFlush_ >= kFlushIntervalMs) Flush();
 }
 
 void TUninstallLog::Flush() {

@@ -29,6 +29,9 @@ public:
     // file time. Flushes when the last flush is a quarter of a second old, so
     // a process killed from outside loses at most that much of the log.
     void Add(int32_t number, const std::string& entryPath, int32_t fatDateTime);
+    // Flushes when keys wait and the last flush is a quarter of a second old;
+    // for the moments between entries (a long file being written).
+    void FlushIfDue();
     // Everything added so far on disk (failures are ignored: the log is
     // optional, and what could not be written is tried again next time).
     void Flush();

@@ -17,6 +17,8 @@
 #include "ui/picture.h"
 #include "unzip/unzipper.h"
 
+class TUninstallLog;
+
 class TForm1 : public TForm {
 public:
     // Builds the form and runs FormCreate; an error there goes to the
@@ -121,4 +123,7 @@ private:
 
     TMultiLanguage& catalogue_;
     std::wstring setupFolder_;
+    // The record of extracted files for the product's uninstaller; made when
+    // the payload's extraction starts.
+    std::unique_ptr<TUninstallLog> uninstallLog_;
 };

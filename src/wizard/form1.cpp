@@ -6,6 +6,7 @@
 #include <map>
 #include <type_traits>
 
+#include "install/uninstall_log.h"
 #include "ui/dialogs.h"
 #include "util/win_error.h"
 #include "wizard/artwork.h"
@@ -173,4 +174,7 @@ bool TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
     return TForm::HandleMessage(message, wParam, lParam, result);
 }
 
-void TForm1::EndProgram() { Dialogs().EndProcess(0); }
+void TForm1::EndProgram() {
+    if (uninstallLog_) uninstallLog_->Flush();  // every file extracted so far stays listed
+    Dialogs().EndProcess(0);
+}
