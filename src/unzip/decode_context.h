@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_set>
 
 #include "unzip/crypt.h"
 #include "unzip/decode_io.h"
@@ -46,6 +47,7 @@ struct TDecodeContext final : TByteSource, TByteSink {
     int64_t totalBytes = 0;
     int64_t writtenRun = 0;
     bool retry = false;
+    std::unordered_set<std::string> knownFolders;  // made or found by this run
 
     // The entry.
     TZipEntryInfo entry;
