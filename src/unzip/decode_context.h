@@ -19,7 +19,8 @@ struct TDecodeContext final : TByteSource, TByteSink {
 
     explicit TDecodeContext(TUnZipper& owner);
 
-    // Before decoding an entry whose data starts at the archive's position.
+    // Before decoding an entry whose data starts at the archive's position;
+    // without an output the data is only checked.
     void BeginEntry(TBufferStream* output);
     // Reads exactly count bytes of entry data, across disks of a spanned
     // archive; raises EFatalUnZip when the archive ends first.

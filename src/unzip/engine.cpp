@@ -82,7 +82,7 @@ int32_t TUnZipper::UnZip() {
     LoadDirectory();
     const bool keepOpen = KeepZipOpen;
     KeepZipOpen = true;
-    if (!destDir_.empty() && !zipos::DirectoryExists(destDir_)) zipos::ForceDirectories(destDir_);
+    if (!TestOnly && !destDir_.empty() && !zipos::DirectoryExists(destDir_)) zipos::ForceDirectories(destDir_);
     const TZipSortMode savedSort = sortMode_;
     if (spanMode_ != spNone && sortMode_ != ByNone) SetSortMode(ByNone);
 
@@ -161,7 +161,7 @@ bool TUnZipper::CheckPassword(TDecodeContext& context, int32_t index) {
 }
 
 void TUnZipper::EnsureFolder(const std::string& folder, TDecodeContext& context) {
-    if (folder.empty() || context.knownFolders.count(folder)) return;
+    if (TestOnly || folder.empty() || context.knownFolders.count(folder)) return;
     if (zipos::ForceDirectories(folder)) context.knownFolders.insert(folder);
 }
 
@@ -220,7 +220,7 @@ void TUnZipper::ExtractEntry(int32_t index, TDecodeContext& context, int32_t& ex
         return;
     }
     uint32_t existingTime = 0;
-    if (OverwriteMode != Always && zipos::ExistingFile(fName, existingTime) &&
+    if (!TestOnly && OverwriteMode != Always && zipos::ExistingFile(fName, existingTime) &&
         !DecideOverwrite(entry, index, fName, existingTime)) {
         SkipFile(srNoOverwrite, fName, index, context);
         return;
@@ -229,7 +229,7 @@ void TUnZipper::ExtractEntry(int32_t index, TDecodeContext& context, int32_t& ex
     // A buffer as large as the file, within bounds: most files leave in one write.
     const size_t bufferSize = std::clamp<size_t>(entry.uncompressedSize, TBufferStream::kBufferSize, kLargestOutputBuffer);
     std::unique_ptr<TBufferStream> output;
-    for (int attempt = 0; !output; ++attempt) {
+    for (int attempt = 0; !output && !TestOnly; ++attempt) {
         try {
             output = std::make_unique<TBufferStream>(zipos::File::Create(fName), true, FlushFilesOnClose, bufferSize);
         } catch (const EFCreateError&) {
@@ -285,13 +285,13 @@ void TUnZipper::ExtractEntry(int32_t index, TDecodeContext& context, int32_t& ex
     // write would move the time): the time, then the stored attributes. A
     // file given the read-only attribute keeps the time it was written at,
     // as when the time was set through a second open, which read-only refuses.
-    if (decoded) {
+    if (decoded && output) {
         output->FlushBuffer();
         const bool readOnly = RetainAttributes && (entry.externalAttributes & 1);
         output->File().SetTimeAndAttributes(readOnly ? 0 : SanitizeDosDateTime(entry.dateTime), RetainAttributes,
                                             entry.externalAttributes);
     }
-    output->Close();
+    if (output) output->Close();
     output.reset();
 
     if (context.crc == entry.crc32) {
@@ -317,6 +317,7 @@ void TUnZipper::ExtractEntry(int32_t index, TDecodeContext& context, int32_t& ex
         OnBadCRC(*this, static_cast<int32_t>(context.crc), static_cast<int32_t>(entry.crc32), index);
     }
     // A damaged file is not left behind, even when its attributes made it read-only.
+    if (TestOnly) return;
     const int64_t attributes = zipos::GetAttributes(fName);
     if (attributes >= 0 && (attributes & 1)) zipos::SetAttributes(fName, static_cast<uint32_t>(attributes & ~1));
     zipos::RemoveFile(fName);

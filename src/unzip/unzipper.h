@@ -73,6 +73,10 @@ public:
     bool RetainAttributes = true;
     bool ReplaceReadOnly = false;
     bool FlushFilesOnClose = false;
+    // Tests instead of extracting: every selected entry is decrypted, decoded
+    // and checked with the same events, but no folder or file is made and
+    // the overwrite mode is not consulted (for checking a payload).
+    bool TestOnly = false;
     std::string Password;
 
     // ---- Events --------------------------------------------------------
