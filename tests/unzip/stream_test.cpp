@@ -66,7 +66,7 @@ TEST(BufferStreamTest, ReadsWritesAndSeeksThroughOneBuffer) {
         EXPECT_EQ(std::string(b, 2), big.substr(3, 2));
     }
     {
-        TBufferStream s(zipos::File::Create(path), true);
+        TBufferStream s(zipos::File::Create(Native(dir / "w.bin")), true);
         s.Write(big.data(), 20000);
         s.Seek(0, TBufferStream::soBeginning);
         char b[8];
@@ -74,7 +74,7 @@ TEST(BufferStreamTest, ReadsWritesAndSeeksThroughOneBuffer) {
         s.Seek(2, TBufferStream::soBeginning);
         s.Write("XY", 2);
     }
-    EXPECT_EQ(ReadFile(dir / "s.bin"), big.substr(0, 2) + "XY" + big.substr(4, 19996));
+    EXPECT_EQ(ReadFile(dir / "w.bin"), big.substr(0, 2) + "XY" + big.substr(4, 19996));
 }
 
 TEST(BufferStreamTest, OpenAndCreateFailuresSayWhichFile) {
