@@ -61,9 +61,11 @@ demo: win32
 screenshots: win32
 	scripts/screenshots.sh $(WIN32_DIR)
 
-# Extraction speed beside Info-ZIP unzip, bsdtar, 7z and Python's zipfile.
-bench: native
+# Extraction speed beside Info-ZIP unzip, bsdtar, 7z and Python's zipfile;
+# then unzipper.exe beside an NSIS installer of the same payload under Wine.
+bench: native win32
 	python3 bench/run_bench.py $(NATIVE_DIR)
+	python3 bench/wine_bench.py $(WIN32_DIR)
 
 # The uninstall log's writer beside key-by-key profile writes, under Wine in a prefix of its own.
 .PHONY: bench-uninstall-log

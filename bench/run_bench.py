@@ -14,27 +14,10 @@ build = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else 'build/native')
 rounds = int(os.environ.get('BENCH_ROUNDS', '5'))
 unzipper = os.path.join(build, 'tools', 'unzipper')
 bench_bin = os.path.join(build, 'bench', 'unzip_bench')
-here = os.path.dirname(os.path.abspath(__file__))
-tmp = '/dev/shm' if os.path.isdir('/dev/shm') else '/tmp'
-work = os.path.join(tmp, 'setup-bench')
-payload = os.path.join(work, 'payload')
-password = '417263'
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from bench_payload import archives, password, payload, prepare, work  # noqa: E402
 
-os.makedirs(work, exist_ok=True)
-if not os.path.isfile(os.path.join(work, 'payload.done')):
-    shutil.rmtree(payload, ignore_errors=True)
-    print(subprocess.run([sys.executable, os.path.join(here, 'make_payload.py'), payload],
-                         check=True, capture_output=True, text=True).stdout.strip())
-    open(os.path.join(work, 'payload.done'), 'w').close()
-archives = {
-    'deflate (zip -9)': ('deflate.zip', ['-9']),
-    'encrypted deflate (zip -9 -P)': ('encrypted.zip', ['-9', '-P', password]),
-    'stored (zip -0)': ('stored.zip', ['-0']),
-}
-for name, (file, flags) in archives.items():
-    path = os.path.join(work, file)
-    if not os.path.isfile(path):
-        subprocess.run(['zip', '-qr'] + flags + [path, '.'], cwd=payload, check=True)
+prepare()
 
 
 def peers(archive, out, encrypted):

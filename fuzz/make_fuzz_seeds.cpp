@@ -35,6 +35,7 @@ int main(int argc, char** argv) {
             Write(dir / "explode" / (tag + "-" + std::to_string(flags)),
                   std::string(1, char(flags)) + Size3(uint32_t(text.size())) + TestImplode(text, flags & 2, flags & 4));
         Write(dir / "unshrink" / tag, std::string("\x80\x3e", 2) + TestShrink(text, n % 2 ? 100 : 0));
+        Write(dir / "unshrink" / (tag + "-leaf"), std::string("\x80\x3e", 2) + TestShrink(text, 40 + n * 20, true));
         for (unsigned factor = 1; factor <= 4; ++factor)
             Write(dir / "unreduce" / (tag + "-" + std::to_string(factor)),
                   std::string(1, char(factor - 1)) + Size3(uint32_t(text.size())) + TestReduce(text, factor, 1 + n * 4));

@@ -9,7 +9,7 @@ packages=(
   wine wine32:i386 xvfb xauth x11-apps xdotool
   googletest imagemagick
   zip unzip p7zip-full libarchive-tools python3 zlib1g-dev
-  dpkg-dev file fonts-dejavu-core time poppler-utils
+  dpkg-dev file fonts-dejavu-core time poppler-utils nsis
   fonts-wqy-zenhei fonts-wine
 )
 

@@ -16,7 +16,7 @@ cmake --build "$build" >/dev/null
 
 # Seeds: the fixture's archives and deflate streams, and legacy streams.
 seeds=$build/seeds
-if [ ! -f "$seeds/.done" ]; then
+if [ ! -f "$seeds/.done" ] || [ "$build/fuzz/make_fuzz_seeds" -nt "$seeds/.done" ]; then
   rm -rf "$seeds" && mkdir -p "$seeds"/{archive,inflate,inflate_diff,password}
   "$root/tests/unzip/make_test_archives.sh" "$build/fixture"
   find "$build/fixture" -name '*.zip' -size -2M -exec cp {} "$seeds/archive/" \;

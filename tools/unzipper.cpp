@@ -1,9 +1,10 @@
 // unzipper: a command-line front end over TUnZipper, for people and for
-// benchmarks.
+// benchmarks; its options follow Info-ZIP unzip's where they meet.
 //   unzipper -l ARCHIVE
+//   unzipper -t [-P PASSWORD] [-q] ARCHIVE [PATTERN ...]
 //   unzipper [-d DIR] [-P PASSWORD] [-o always|never|prompt|ifnewer|ifolder] [-j] [-q] ARCHIVE [PATTERN ...]
-// Exit status: 0 all selected entries extracted, 1 some skipped or failed
-// their CRC, 2 the archive could not be read.
+// Exit status: 0 all selected entries extracted (or tested good), 1 some
+// skipped or failed their CRC, 2 the archive could not be read.
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -23,7 +24,8 @@
 namespace {
 
 const char kUsage[] =
-    "usage: unzipper -l ARCHIVE\n"
+    "usage: unzipper -l ARCHIVE                        list the entries\n"
+    "       unzipper -t [-P PASSWORD] [-q] ARCHIVE [PATTERN ...]   test them, writing nothing\n"
     "       unzipper [-d DIR] [-P PASSWORD] [-o always|never|prompt|ifnewer|ifolder] [-j] [-q] ARCHIVE [PATTERN ...]\n";
 
 const char* ReasonText(TSkipReason reason) {
@@ -61,22 +63,48 @@ std::string Native(std::string path) {
     return path;
 }
 
-int List(TUnZipper& zip) {
+const char* MethodName(uint16_t method) {
+    switch (method) {
+    case 0: return "stored";
+    case 1: return "shrunk";
+    case 2: case 3: case 4: case 5: return "reduced";
+    case 6: return "imploded";
+    case 8: return "deflated";
+    }
+    return "unknown";
+}
+
+// The listing: headings, one line per entry, and the totals, as unzip -l
+// lays them out (with the method, compressed size, CRC and encryption too).
+int List(TUnZipper& zip, const std::string& archive) {
     zip.ReadDirectory();
+    const char* row = "%5s %-8s %10s %10s %8s %10s %8s %s %s\n";
+    std::printf("Archive:  %s\n", archive.c_str());
+    std::printf(row, "Index", "Method", "Compressed", "Length", "CRC-32", "Date", "Time", "E", "Name");
+    std::printf(row, "-----", "--------", "----------", "----------", "--------", "----------", "--------", "-", "----");
+    uint64_t compressed = 0, length = 0;
+    int32_t files = 0;
     for (int32_t i = 0; i < zip.Count(); ++i) {
         const TZipEntryInfo& e = zip.Entry(i);
         const uint32_t d = e.dateTime >> 16, t = e.dateTime & 0xFFFF;
-        std::printf("%5d %3u %10u %10u %08x %04u-%02u-%02u %02u:%02u:%02u %c %s\n", i, e.method, e.compressedSize,
-                    e.uncompressedSize, e.crc32, 1980 + (d >> 9), (d >> 5) & 15, d & 31, t >> 11, (t >> 5) & 63,
-                    2 * (t & 31), e.Encrypted() ? 'E' : '-', Native(e.Path()).c_str());
+        std::printf("%5d %-8s %10u %10u %08x %04u-%02u-%02u %02u:%02u:%02u %c %s\n", i, MethodName(e.method),
+                    e.compressedSize, e.uncompressedSize, e.crc32, 1980 + (d >> 9), (d >> 5) & 15, d & 31, t >> 11,
+                    (t >> 5) & 63, 2 * (t & 31), e.Encrypted() ? 'E' : '-', Native(e.Path()).c_str());
+        compressed += e.compressedSize;
+        length += e.uncompressedSize;
+        if (!e.fileName.empty()) ++files;
     }
+    std::printf(row, "", "", "----------", "----------", "", "", "", " ", "----");
+    std::printf("%5s %-8s %10llu %10llu %8s %10s %8s %s %d entries, %d files\n", "", "",
+                static_cast<unsigned long long>(compressed), static_cast<unsigned long long>(length), "", "", "", " ",
+                zip.Count(), files);
     return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    bool list = false, quiet = false, junk = false;
+    bool list = false, test = false, quiet = false, junk = false;
     std::string dest, password, archive, mode = "prompt";
     std::vector<std::string> patterns;
     for (int i = 1; i < argc; ++i) {
@@ -88,7 +116,14 @@ int main(int argc, char** argv) {
             }
             into = argv[++i];
         };
-        if (a == "-l") list = true;
+        // Flags without values may be run together, as in "-tq".
+        if (a.size() > 2 && a[0] == '-' && a.find_first_not_of("ltqj", 1) == std::string::npos) {
+            list |= a.find('l') != std::string::npos;
+            test |= a.find('t') != std::string::npos;
+            quiet |= a.find('q') != std::string::npos;
+            junk |= a.find('j') != std::string::npos;
+        } else if (a == "-l") list = true;
+        else if (a == "-t") test = true;
         else if (a == "-q") quiet = true;
         else if (a == "-j") junk = true;
         else if (a == "-d") value(dest);
@@ -123,26 +158,44 @@ int main(int argc, char** argv) {
     zip.SetDialogs(std::make_shared<TerminalDialogs>());
     zip.DoProcessMessages = false;
     bool failures = false;
+    int32_t needPassword = 0;
+    // One line per entry that fails; with -t also one per good entry.
+    auto problem = [&](const std::string& name, const std::string& what) {
+        failures = true;
+        if (test) std::printf("    testing: %-40s %s\n", Native(name).c_str(), what.c_str());
+        else std::fprintf(stderr, "unzipper: %s: %s\n", what.c_str(), Native(name).c_str());
+    };
     try {
         zip.SetZipName(archive);
-        if (list) return List(zip);
+        if (list) return List(zip, archive);
 
         zip.SetDestDir(dest);
         zip.Password = password;
         zip.RecreateDirs = !junk;
         zip.OverwriteMode = overwrite;
+        zip.TestOnly = test;
         zip.DoAll = patterns.empty();
         zip.FilesList = patterns;
-        zip.OnSkippingFile = [&](TUnZipper&, TSkipReason reason, const std::string& name, int32_t, bool&) {
-            failures = true;
-            std::fprintf(stderr, "unzipper: skipped (%s): %s\n", ReasonText(reason), Native(name).c_str());
+        zip.OnSkippingFile = [&](TUnZipper& z, TSkipReason reason, const std::string& name, int32_t index, bool&) {
+            if (reason != srBadPassword) {
+                problem(name, std::string("skipped (") + ReasonText(reason) + ")");
+                return;
+            }
+            ++needPassword;
+            problem(z.DirectoryName(index) + z.FileName(index),
+                    password.empty() ? "skipped (encrypted, no password given)" : "skipped (wrong password)");
         };
         zip.OnBadCRC = [&](TUnZipper& z, int32_t calc, int32_t stored, int32_t index) {
-            failures = true;
-            std::fprintf(stderr, "unzipper: CRC error (%08x, stored %08x): %s\n", static_cast<uint32_t>(calc),
-                         static_cast<uint32_t>(stored), Native(z.DirectoryName(index) + z.FileName(index)).c_str());
+            char what[64];
+            std::snprintf(what, sizeof what, "CRC error (%08x, stored %08x)", static_cast<uint32_t>(calc),
+                          static_cast<uint32_t>(stored));
+            problem(z.DirectoryName(index) + z.FileName(index), what);
         };
-        const bool progress = !quiet && isatty(2);
+        if (test && !quiet)
+            zip.OnEndUnZip = [&](TUnZipper& z, int32_t index, const std::string&) {
+                std::printf("    testing: %-40s OK\n", Native(z.DirectoryName(index) + z.FileName(index)).c_str());
+            };
+        const bool progress = !quiet && !test && isatty(2);
         int32_t shown = -1;
         if (progress)
             zip.OnTotalPercentDone = [&](TUnZipper&, int32_t percent) {
@@ -156,10 +209,19 @@ int main(int argc, char** argv) {
             };
         int32_t selected = 0;
         zip.OnStartUnZipInfo = [&](TUnZipper&, int32_t files, int64_t, bool&) { selected = files; };
-        const int32_t extracted = zip.UnZip();
+        const int32_t done = zip.UnZip();
         if (progress) std::fputc('\n', stderr);
-        if (!quiet) std::printf("%d of %d files extracted\n", extracted, selected);
-        if (extracted < selected) failures = true;
+        if (done < selected) failures = true;
+        if (test) {
+            if (!failures) std::printf("No errors detected in %d files of %s.\n", done, archive.c_str());
+            else std::printf("%d of %d files of %s tested good.\n", done, selected, archive.c_str());
+        } else if (!quiet) {
+            std::printf("%d of %d files extracted\n", done, selected);
+        }
+        if (needPassword > 0)
+            std::fprintf(stderr, "unzipper: %d encrypted %s not opened: %s\n", needPassword,
+                         needPassword == 1 ? "file was" : "files were",
+                         password.empty() ? "give the password with -P PASSWORD" : "wrong password given with -P");
     } catch (const EError& e) {
         std::fprintf(stderr, "unzipper: %s: %s\n", archive.c_str(), e.what());
         return 2;

@@ -81,9 +81,9 @@ void TDecodeContext::FinishOutput() {
 
 void TDecodeContext::WriteBlock(const uint8_t* data, size_t length) {
     if (length == 0) return;
-    if (out->Position() + static_cast<int64_t>(length) > static_cast<int64_t>(entry.uncompressedSize))
+    if (writtenEntry + static_cast<int64_t>(length) > static_cast<int64_t>(entry.uncompressedSize))
         throw ELargerThanStated(kLargerThanStated);
-    out->Write(data, length);
+    if (out) out->Write(data, length);
     crc = Crc32(crc, data, length);
     writtenEntry += static_cast<int64_t>(length);
     writtenRun += static_cast<int64_t>(length);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_set>
 
 #include "unzip/crypt.h"
 #include "unzip/decode_io.h"
@@ -18,7 +19,8 @@ struct TDecodeContext final : TByteSource, TByteSink {
 
     explicit TDecodeContext(TUnZipper& owner);
 
-    // Before decoding an entry whose data starts at the archive's position.
+    // Before decoding an entry whose data starts at the archive's position;
+    // without an output the data is only checked.
     void BeginEntry(TBufferStream* output);
     // Reads exactly count bytes of entry data, across disks of a spanned
     // archive; raises EFatalUnZip when the archive ends first.
@@ -46,6 +48,7 @@ struct TDecodeContext final : TByteSource, TByteSink {
     int64_t totalBytes = 0;
     int64_t writtenRun = 0;
     bool retry = false;
+    std::unordered_set<std::string> knownFolders;  // made or found by this run
 
     // The entry.
     TZipEntryInfo entry;

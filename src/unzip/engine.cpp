@@ -11,6 +11,9 @@
 
 namespace {
 
+// The largest output buffer: larger files leave in writes of this size.
+constexpr size_t kLargestOutputBuffer = 256 * 1024;
+
 bool StartsWithIgnoringCase(const std::string& text, const std::string& prefix) {
     if (text.size() < prefix.size()) return false;
     for (size_t i = 0; i < prefix.size(); ++i)
@@ -79,7 +82,7 @@ int32_t TUnZipper::UnZip() {
     LoadDirectory();
     const bool keepOpen = KeepZipOpen;
     KeepZipOpen = true;
-    if (!destDir_.empty() && !zipos::DirectoryExists(destDir_)) zipos::ForceDirectories(destDir_);
+    if (!TestOnly && !destDir_.empty() && !zipos::DirectoryExists(destDir_)) zipos::ForceDirectories(destDir_);
     const TZipSortMode savedSort = sortMode_;
     if (spanMode_ != spNone && sortMode_ != ByNone) SetSortMode(ByNone);
 
@@ -157,7 +160,13 @@ bool TUnZipper::CheckPassword(TDecodeContext& context, int32_t index) {
     }
 }
 
-bool TUnZipper::DecideOverwrite(const TZipEntryInfo& entry, int32_t index, std::string& fName) {
+void TUnZipper::EnsureFolder(const std::string& folder, TDecodeContext& context) {
+    if (TestOnly || folder.empty() || context.knownFolders.count(folder)) return;
+    if (zipos::ForceDirectories(folder)) context.knownFolders.insert(folder);
+}
+
+bool TUnZipper::DecideOverwrite(const TZipEntryInfo& entry, int32_t index, std::string& fName,
+                                uint32_t existingTime) {
     switch (OverwriteMode) {
     case Always: return true;
     case Never: return false;
@@ -170,7 +179,7 @@ bool TUnZipper::DecideOverwrite(const TZipEntryInfo& entry, int32_t index, std::
     case ifNewer:
     case ifOlder: {
         // Both as DOS date/times in local time; the packed fields compare in date order.
-        const uint32_t existing = SanitizeDosDateTime(zipos::FileDosDateTime(fName));
+        const uint32_t existing = SanitizeDosDateTime(existingTime);
         const uint32_t stored = entry.dateTime;
         return OverwriteMode == ifNewer ? stored > existing : stored < existing;
     }
@@ -195,7 +204,7 @@ void TUnZipper::ExtractEntry(int32_t index, TDecodeContext& context, int32_t& ex
 
     const std::string folder = DestinationFolder(entry);
     if (entry.fileName.empty()) {
-        if (!folder.empty() && !zipos::DirectoryExists(folder)) zipos::ForceDirectories(folder);
+        EnsureFolder(folder, context);
         return;
     }
 
@@ -203,23 +212,26 @@ void TUnZipper::ExtractEntry(int32_t index, TDecodeContext& context, int32_t& ex
     bool skip = false;
     if (OnStartUnZip) OnStartUnZip(*this, index, fName, skip);
     if (skip) return;
-    const std::string fileFolder = FolderPart(fName);
-    if (!fileFolder.empty() && !zipos::DirectoryExists(fileFolder)) zipos::ForceDirectories(fileFolder);
+    EnsureFolder(FolderPart(fName), context);
 
     context.remaining = entry.compressedSize;
     if (entry.Encrypted() && !CheckPassword(context, index)) {
         SkipFile(srBadPassword, entry.Path(), index, context);
         return;
     }
-    if (OverwriteMode != Always && zipos::FileExists(fName) && !DecideOverwrite(entry, index, fName)) {
+    uint32_t existingTime = 0;
+    if (!TestOnly && OverwriteMode != Always && zipos::ExistingFile(fName, existingTime) &&
+        !DecideOverwrite(entry, index, fName, existingTime)) {
         SkipFile(srNoOverwrite, fName, index, context);
         return;
     }
 
+    // A buffer as large as the file, within bounds: most files leave in one write.
+    const size_t bufferSize = std::clamp<size_t>(entry.uncompressedSize, TBufferStream::kBufferSize, kLargestOutputBuffer);
     std::unique_ptr<TBufferStream> output;
-    for (int attempt = 0; !output; ++attempt) {
+    for (int attempt = 0; !output && !TestOnly; ++attempt) {
         try {
-            output = std::make_unique<TBufferStream>(zipos::File::Create(fName), true, FlushFilesOnClose);
+            output = std::make_unique<TBufferStream>(zipos::File::Create(fName), true, FlushFilesOnClose, bufferSize);
         } catch (const EFCreateError&) {
             const int64_t attributes = zipos::GetAttributes(fName);
             if (!ReplaceReadOnly || attempt > 0) {
@@ -269,14 +281,18 @@ void TUnZipper::ExtractEntry(int32_t index, TDecodeContext& context, int32_t& ex
     } catch (const ELargerThanStated&) {
         decoded = false;
     }
-    output->Close();
-    output.reset();
-
-    if (decoded) {
-        if (RetainAttributes) zipos::SetAttributes(fName, entry.externalAttributes);
-        zipos::File stamp = zipos::File::TryOpenWrite(fName);
-        if (stamp.IsOpen()) stamp.SetDosDateTime(SanitizeDosDateTime(entry.dateTime));
+    // Finishing through the handle still open, written out first (a later
+    // write would move the time): the time, then the stored attributes. A
+    // file given the read-only attribute keeps the time it was written at,
+    // as when the time was set through a second open, which read-only refuses.
+    if (decoded && output) {
+        output->FlushBuffer();
+        const bool readOnly = RetainAttributes && (entry.externalAttributes & 1);
+        output->File().SetTimeAndAttributes(readOnly ? 0 : SanitizeDosDateTime(entry.dateTime), RetainAttributes,
+                                            entry.externalAttributes);
     }
+    if (output) output->Close();
+    output.reset();
 
     if (context.crc == entry.crc32) {
         if (OnEndUnZip) OnEndUnZip(*this, index, fName);
@@ -301,6 +317,7 @@ void TUnZipper::ExtractEntry(int32_t index, TDecodeContext& context, int32_t& ex
         OnBadCRC(*this, static_cast<int32_t>(context.crc), static_cast<int32_t>(entry.crc32), index);
     }
     // A damaged file is not left behind, even when its attributes made it read-only.
+    if (TestOnly) return;
     const int64_t attributes = zipos::GetAttributes(fName);
     if (attributes >= 0 && (attributes & 1)) zipos::SetAttributes(fName, static_cast<uint32_t>(attributes & ~1));
     zipos::RemoveFile(fName);

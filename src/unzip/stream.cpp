@@ -5,12 +5,9 @@
 
 #include "unzip/errors.h"
 
-TBufferStream::TBufferStream(zipos::File file, bool writeAccess, bool flushOnClose)
-    : file_(std::move(file)), writeAccess_(writeAccess), flushOnClose_(flushOnClose),
-      buffer_(new unsigned char[kBufferSize]) {
-    position_ = file_.Seek(0, soCurrent);
-    if (position_ < 0) position_ = 0;
-}
+TBufferStream::TBufferStream(zipos::File file, bool writeAccess, bool flushOnClose, size_t bufferSize)
+    : file_(std::move(file)), writeAccess_(writeAccess), flushOnClose_(flushOnClose), bufferSize_(bufferSize),
+      buffer_(new unsigned char[bufferSize]) {}
 
 TBufferStream::~TBufferStream() {
     try {
@@ -59,12 +56,12 @@ size_t TBufferStream::Read(void* buffer, size_t count) {
         state_ = State::Empty;
         used_ = offset_ = 0;
         size_t left = count - done;
-        if (left >= kBufferSize) {
+        if (left >= bufferSize_) {
             size_t got = file_.Read(out + done, left);
             done += got;
             break;
         }
-        size_t got = file_.Read(buffer_.get(), kBufferSize);
+        size_t got = file_.Read(buffer_.get(), bufferSize_);
         if (got == 0) break;
         state_ = State::Reading;
         used_ = got;
@@ -78,9 +75,9 @@ void TBufferStream::Write(const void* buffer, size_t count) {
     const auto* in = static_cast<const unsigned char*>(buffer);
     if (count == 0) return;
     wrote_ = true;
-    if (used_ + count > kBufferSize) {
+    if (used_ + count > bufferSize_) {
         FlushBuffer();
-        if (count >= kBufferSize) {  // a large block goes straight to the file
+        if (count >= bufferSize_) {  // a large block goes straight to the file
             file_.Write(in, count);
             position_ += static_cast<int64_t>(count);
             return;
@@ -101,6 +98,14 @@ int64_t TBufferStream::Seek(int64_t offset, int origin) {
     default: throw EStreamError("Invalid seek origin (" + std::to_string(origin) + ")");
     }
     if (target == position_) return position_;
+    // Within the bytes read ahead (a local header's name and extra field, the
+    // next small entry): no call into the system.
+    const int64_t bufferStart = position_ - static_cast<int64_t>(offset_);
+    if (state_ == State::Reading && target >= bufferStart && target <= bufferStart + static_cast<int64_t>(used_)) {
+        offset_ = static_cast<size_t>(target - bufferStart);
+        position_ = target;
+        return position_;
+    }
     try {
         FlushBuffer();
     } catch (const EStreamError&) {

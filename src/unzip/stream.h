@@ -1,6 +1,8 @@
-// TBufferStream: a file read and written through an 8192-byte buffer that is
-// either in read state (bytes read ahead), in write state (bytes not yet
-// written) or empty. The archive and every output file are such streams.
+// TBufferStream: a file read and written through a buffer (8192 bytes unless
+// asked otherwise) that is either in read state (bytes read ahead), in write
+// state (bytes not yet written) or empty. The archive and every output file
+// are such streams; under Windows each read or write is a call into the
+// system, so the archive and large outputs get larger buffers.
 #pragma once
 
 #include <cstddef>
@@ -15,7 +17,8 @@ public:
     static constexpr size_t kBufferSize = 8192;
     enum Origin { soBeginning = 0, soCurrent = 1, soEnd = 2 };
 
-    TBufferStream(zipos::File file, bool writeAccess, bool flushOnClose = false);
+    // The file has just been opened: it stands at its start.
+    TBufferStream(zipos::File file, bool writeAccess, bool flushOnClose = false, size_t bufferSize = kBufferSize);
     ~TBufferStream();
     TBufferStream(const TBufferStream&) = delete;
     TBufferStream& operator=(const TBufferStream&) = delete;
@@ -23,7 +26,7 @@ public:
     // Bytes read; fewer only at the end of the file.
     size_t Read(void* buffer, size_t count);
     void Write(const void* buffer, size_t count);
-    // The new logical position. A seek to the current position keeps the
+    // The new logical position. A seek within the bytes read ahead keeps the
     // buffer; a seek from the end counts backwards whatever the sign.
     int64_t Seek(int64_t offset, int origin);
     int64_t Position() const { return position_; }
@@ -43,6 +46,7 @@ private:
     bool writeAccess_;
     bool flushOnClose_;
     bool wrote_ = false;
+    size_t bufferSize_;
     State state_ = State::Empty;
     std::unique_ptr<unsigned char[]> buffer_;
     size_t used_ = 0;   // read state: bytes in the buffer; write state: bytes pending
@@ -51,9 +55,12 @@ private:
 };
 
 // The archive stream: the archive file opened for reading, deny-write, with
-// the path it came from.
+// the path it came from. Its buffer holds the local headers and data of
+// several small entries, so their reads and seeks stay in memory.
 struct TArchiveStream {
-    TArchiveStream(const std::string& path) : name(path), stream(zipos::File::OpenRead(path), false) {}
+    static constexpr size_t kBufferSize = 65536;
+    TArchiveStream(const std::string& path)
+        : name(path), stream(zipos::File::OpenRead(path), false, false, kBufferSize) {}
     std::string name;
     TBufferStream stream;
 };

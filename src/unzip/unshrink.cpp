@@ -35,20 +35,22 @@ struct TUnshrinker::State {
         r.Pull(13);
         return r.count - r.padBits;
     }
-    // The first byte of a defined code's string.
-    uint8_t FirstByte(unsigned code) const {
-        while (prefix[code] >= 0) code = static_cast<unsigned>(prefix[code]);
-        return suffix[code];
-    }
-    // Writes a defined code's string; false if its chain is broken.
-    bool Emit(unsigned code) {
-        unsigned depth = 0;
+    // Writes a code's string and gives its first byte; false when its chain
+    // runs through a free code or round in a circle (no string is longer
+    // than the table), which only corrupt data makes. The chain may pass
+    // through the code about to be defined, whose last byte is not known
+    // yet: it is this string's first byte.
+    bool Emit(unsigned code, uint8_t& first) {
+        unsigned depth = 0, pending = kMaxCodes;
         for (;;) {
             UNSHRINK_CHECK(depth < kMaxCodes && prefix[code] != kFreeCode);
+            if (code == freeCode) pending = depth;
             stack[depth++] = suffix[code];
             if (prefix[code] == kLiteral) break;
             code = static_cast<unsigned>(prefix[code]);
         }
+        first = stack[depth - 1];
+        if (pending < kMaxCodes) stack[pending] = first;
         while (depth > 0) w.Byte(stack[--depth]);
         return true;
     }
@@ -64,6 +66,8 @@ struct TUnshrinker::State {
         return from;
     }
     bool Run();
+
+    unsigned freeCode = kFirstFree;
 };
 
 TUnshrinker::TUnshrinker() = default;
@@ -85,7 +89,8 @@ bool TUnshrinker::State::Run() {
         suffix[c] = static_cast<uint8_t>(c);
     }
     for (unsigned c = 256; c < kMaxCodes; ++c) prefix[c] = kFreeCode;
-    unsigned codeSize = 9, freeCode = kFirstFree;
+    unsigned codeSize = 9;
+    freeCode = kFirstFree;
 
     uint32_t code;
     if (RealBits() < codeSize) return true;  // no data: an empty entry
@@ -110,21 +115,21 @@ bool TUnshrinker::State::Run() {
             }
             continue;
         }
-        if (prefix[code] == kFreeCode) {
-            // Only the code about to be defined may be used before it is:
-            // the previous string plus its own first byte.
-            UNSHRINK_CHECK(code == freeCode && prefix[old] != kFreeCode);
-            prefix[freeCode] = static_cast<int16_t>(old);
-            suffix[freeCode] = FirstByte(old);
+        // The next new string is the previous one plus this one's first
+        // byte, at the lowest free code. The encoder may already have used it
+        // inside this string (as the code itself, or as the prefix of a code
+        // defined with a freed prefix that it took over), so it is linked
+        // before decoding. The previous code may itself have been freed by a
+        // clear just before, or be that lowest free code: the encoder takes
+        // it as prefix all the same, and skipping it would shift every later
+        // code; only a string through it would be corrupt.
+        const bool defining = freeCode < kMaxCodes;
+        if (defining) prefix[freeCode] = static_cast<int16_t>(old);
+        uint8_t first;
+        UNSHRINK_CHECK(Emit(code, first));
+        if (defining) {
+            suffix[freeCode] = first;
             freeCode = NextFree(freeCode + 1);
-            UNSHRINK_CHECK(Emit(code));
-        } else {
-            UNSHRINK_CHECK(Emit(code));
-            if (freeCode < kMaxCodes && prefix[old] != kFreeCode) {
-                prefix[freeCode] = static_cast<int16_t>(old);
-                suffix[freeCode] = FirstByte(code);
-                freeCode = NextFree(freeCode + 1);
-            }
         }
         old = code;
     }

@@ -73,6 +73,10 @@ public:
     bool RetainAttributes = true;
     bool ReplaceReadOnly = false;
     bool FlushFilesOnClose = false;
+    // Tests instead of extracting: every selected entry is decrypted, decoded
+    // and checked with the same events, but no folder or file is made and
+    // the overwrite mode is not consulted (for checking a payload).
+    bool TestOnly = false;
     std::string Password;
 
     // ---- Events --------------------------------------------------------
@@ -152,7 +156,10 @@ private:
     void ExtractEntry(int32_t index, TDecodeContext& context, int32_t& extracted);
     std::string DestinationFolder(const TZipEntryInfo& entry) const;
     bool CheckPassword(TDecodeContext& context, int32_t index);
-    bool DecideOverwrite(const TZipEntryInfo& entry, int32_t index, std::string& fName);
+    // existingTime: the existing file's modification time (local DOS).
+    bool DecideOverwrite(const TZipEntryInfo& entry, int32_t index, std::string& fName, uint32_t existingTime);
+    // Creates a folder with its parents unless this run has made or found it.
+    void EnsureFolder(const std::string& folder, TDecodeContext& context);
     void SkipFile(TSkipReason reason, const std::string& fName, int32_t index, TDecodeContext& context);
 
     std::string zipName_;

@@ -319,6 +319,29 @@ TEST(EngineTest, AttributesAndTimesComeFromTheEntry) {
     EXPECT_EQ(FileDos(y.out / "ro.txt"), Dos(2018, 1, 1, 0, 0, 0));
 }
 
+// Testing runs the same sequence and events as extracting, decrypting and
+// checking every entry, but makes no folder or file and deletes nothing.
+TEST(EngineTest, TestingChecksEveryEntryAndWritesNothing) {
+    std::string archive = ReadFile(TestData() / "encrypted.zip");
+    const size_t local = archive.find("readme.txt") + 10;
+    archive[local + 400] = static_cast<char>(archive[local + 400] ^ 0x55);
+    TempDir dir;
+    WriteFile(dir / "bad.zip", archive);
+    WriteFile(dir / "existing.txt", "kept");
+    Extraction x(dir / "bad.zip");
+    x.zip.SetDestDir(ComponentPath(dir, "never"));
+    x.zip.Password = kPayloadPassword;
+    x.zip.TestOnly = true;
+    x.zip.OverwriteMode = Never;  // not consulted
+    EXPECT_EQ(x.zip.UnZip(), 6);
+    EXPECT_FALSE(fs::exists(dir / "never"));
+    EXPECT_EQ(TreeFiles(dir.Path()).size(), 2u);
+    const auto& events = x.recorder.events;
+    EXPECT_EQ(std::count_if(events.begin(), events.end(), [](const std::string& e) { return e.rfind("end ", 0) == 0; }), 6);
+    EXPECT_NE(std::find(events.begin(), events.end(), "skip 0 readme.txt"), events.end());
+    EXPECT_EQ(events.back(), "complete 6");
+}
+
 TEST(EngineTest, DamagedEntriesFailTheirCrcAndLeaveNothingBehind) {
     std::string archive = ReadFile(TestData() / "deflate9.zip");
     // Damage the deflate data of readme.txt (the first member) in its middle.

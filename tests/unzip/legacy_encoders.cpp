@@ -27,6 +27,7 @@ constexpr unsigned kShrinkCodes = 8192;
 struct ShrinkTable {
     int prefix[kShrinkCodes];
     uint8_t suffix[kShrinkCodes];
+    unsigned children[kShrinkCodes] = {};
     std::unordered_map<uint32_t, unsigned> lookup;  // prefix << 8 | byte -> code
     unsigned freeCode = 257;
 
@@ -37,6 +38,7 @@ struct ShrinkTable {
         if (freeCode >= kShrinkCodes) return;
         prefix[freeCode] = static_cast<int>(w);
         suffix[freeCode] = c;
+        ++children[w];
         lookup[(w << 8) | c] = freeCode;
         NextFree(freeCode + 1);
     }
@@ -51,6 +53,7 @@ struct ShrinkTable {
         for (unsigned c = 257; c < kShrinkCodes; ++c)
             if (prefix[c] >= 0 && !hasChild[c]) {
                 lookup.erase((static_cast<uint32_t>(prefix[c]) << 8) | suffix[c]);
+                --children[prefix[c]];
                 prefix[c] = -1;
             }
         NextFree(257);
@@ -152,7 +155,7 @@ std::vector<Token> Tokens(const std::string& data, size_t window, size_t minMatc
 
 }  // namespace
 
-std::string TestShrink(const std::string& data, unsigned clearEvery) {
+std::string TestShrink(const std::string& data, unsigned clearEvery, bool afterLeaf, unsigned* leafClears) {
     TestBitWriter w;
     if (data.empty()) return w.bytes;
     auto table = std::make_unique<ShrinkTable>();
@@ -175,13 +178,17 @@ std::string TestShrink(const std::string& data, unsigned clearEvery) {
         }
         emit(current);
         // A partial clear only while the string just sent is a single byte,
-        // which no clear can free; the entry it starts follows the clear.
+        // which no clear can free, or with afterLeaf only while it is a leaf,
+        // which the clear frees; the entry it starts follows the clear and
+        // takes the sent code as its prefix all the same.
         const bool full = table->freeCode >= kShrinkCodes;
-        if (current < 256 && (full || (clearEvery && added >= clearEvery))) {
+        const bool leaf = current >= 257 && table->children[current] == 0;
+        if ((afterLeaf ? leaf : current < 256) && (full || (clearEvery && added >= clearEvery))) {
             w.Put(256, codeSize);
             w.Put(2, codeSize);
             table->PartialClear();
             added = 0;
+            if (leaf && leafClears) ++*leafClears;
         }
         if (table->freeCode < kShrinkCodes) ++added;
         table->Add(current, c);

@@ -50,6 +50,31 @@ TEST(BufferStreamTest, ReadsWritesAndSeeksThroughOneBuffer) {
     back.resize(big.size());
     EXPECT_EQ(back, big);
     EXPECT_EQ(r.Read(back.data(), 1), 0u);
+
+    // Seeks within the bytes read ahead, back and forth, read the right
+    // bytes; a write after them lands at the logical position.
+    {
+        TBufferStream s(zipos::File::OpenRead(path), false, false, 4096);
+        char b[4] = {};
+        for (int64_t at : {100, 40, 40 + 4096 - 4, 7}) {
+            EXPECT_EQ(s.Seek(at, TBufferStream::soBeginning), at);
+            ASSERT_EQ(s.Read(b, 4), 4u);
+            EXPECT_EQ(std::string(b, 4), big.substr(static_cast<size_t>(at), 4)) << at;
+        }
+        EXPECT_EQ(s.Seek(-8, TBufferStream::soCurrent), 3);
+        ASSERT_EQ(s.Read(b, 2), 2u);
+        EXPECT_EQ(std::string(b, 2), big.substr(3, 2));
+    }
+    {
+        TBufferStream s(zipos::File::Create(Native(dir / "w.bin")), true);
+        s.Write(big.data(), 20000);
+        s.Seek(0, TBufferStream::soBeginning);
+        char b[8];
+        s.Read(b, 8);
+        s.Seek(2, TBufferStream::soBeginning);
+        s.Write("XY", 2);
+    }
+    EXPECT_EQ(ReadFile(dir / "w.bin"), big.substr(0, 2) + "XY" + big.substr(4, 19996));
 }
 
 TEST(BufferStreamTest, OpenAndCreateFailuresSayWhichFile) {

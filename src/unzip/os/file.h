@@ -45,6 +45,10 @@ public:
     // Last modification time as a local DOS date (high word) and time.
     uint32_t DosDateTime() const;
     bool SetDosDateTime(uint32_t dosDateTime);
+    // Finishes a file just written, in one call where the platform has one:
+    // the modification time from a local DOS date/time (0 keeps it), then,
+    // with setAttributes, the attributes as SetAttributes gives them.
+    bool SetTimeAndAttributes(uint32_t dosDateTime, bool setAttributes, uint32_t attributes);
     void Close();
 
 private:
@@ -54,6 +58,7 @@ private:
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 // Creates the folder and every missing parent; true when it exists afterwards.
+// Creating comes first, so a new folder below an existing one costs one call.
 bool ForceDirectories(const std::string& path);
 // The file's attributes in Windows form, or -1 when they cannot be read.
 int64_t GetAttributes(const std::string& path);
@@ -61,8 +66,9 @@ int64_t GetAttributes(const std::string& path);
 // mode in the high word, or the read-only bit).
 bool SetAttributes(const std::string& path, uint32_t attributes);
 bool RemoveFile(const std::string& path);
-// The modification time of a file as a local DOS date/time; 0 when missing.
-uint32_t FileDosDateTime(const std::string& path);
+// Whether a file (not a folder) exists, with its modification time as a
+// local DOS date/time: one query for both.
+bool ExistingFile(const std::string& path, uint32_t& dosDateTime);
 // A stored name in the platform's 8-bit text: from the archive's OEM code
 // page (CP437 on POSIX), or from UTF-8 when the entry says so (flag bit 11).
 std::string StoredNameToNative(const std::string& name, bool utf8);

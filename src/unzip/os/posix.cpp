@@ -46,6 +46,17 @@ bool FromDos(uint32_t dos, time_t& t) {
     return t != time_t(-1);
 }
 
+// The mode that gives a file the attributes of an entry: a Unix mode stored
+// in the high word (without set-id or sticky bits), else the current one,
+// writable unless the read-only bit is set.
+mode_t ModeFor(mode_t current, uint32_t attributes) {
+    mode_t mode = current & 0777;
+    if (attributes >> 16) mode = (attributes >> 16) & 0777;
+    else mode |= S_IWUSR;
+    if (attributes & 0x01) mode &= ~mode_t(0222);
+    return mode;
+}
+
 // The upper half of code page 437, as Unicode.
 constexpr char16_t kCp437[128] = {
     0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x00E0, 0x00E5, 0x00E7, 0x00EA, 0x00EB, 0x00E8, 0x00EF, 0x00EE, 0x00EC, 0x00C4, 0x00C5,
@@ -150,6 +161,13 @@ bool File::SetDosDateTime(uint32_t dosDateTime) {
     return futimens(Fd(handle_), times) == 0;
 }
 
+bool File::SetTimeAndAttributes(uint32_t dosDateTime, bool setAttributes, uint32_t attributes) {
+    if (dosDateTime != 0 && !SetDosDateTime(dosDateTime)) return false;
+    if (!setAttributes) return true;
+    struct stat st;
+    return fstat(Fd(handle_), &st) == 0 && fchmod(Fd(handle_), ModeFor(st.st_mode, attributes)) == 0;
+}
+
 void File::Close() {
     if (handle_ != -1) close(Fd(std::exchange(handle_, -1)));
 }
@@ -168,10 +186,13 @@ bool ForceDirectories(const std::string& path) {
     std::string p = P(path);
     while (p.size() > 1 && p.back() == '/') p.pop_back();
     if (p.empty()) return false;
-    if (DirectoryExists(p)) return true;
-    size_t sep = p.find_last_of('/');
-    if (sep != std::string::npos && sep > 0 && !ForceDirectories(p.substr(0, sep))) return false;
-    return mkdir(p.c_str(), 0777) == 0 || DirectoryExists(p);
+    if (mkdir(p.c_str(), 0777) == 0) return true;
+    if (errno == ENOENT) {
+        size_t sep = p.find_last_of('/');
+        if (sep != std::string::npos && sep > 0 && ForceDirectories(p.substr(0, sep)) && mkdir(p.c_str(), 0777) == 0)
+            return true;
+    }
+    return DirectoryExists(p);  // already there, made meanwhile, or a file in the way
 }
 
 int64_t GetAttributes(const std::string& path) {
@@ -184,19 +205,16 @@ int64_t GetAttributes(const std::string& path) {
 
 bool SetAttributes(const std::string& path, uint32_t attributes) {
     struct stat st;
-    if (stat(P(path).c_str(), &st) != 0) return false;
-    mode_t mode = st.st_mode & 0777;
-    if (attributes >> 16) mode = (attributes >> 16) & 0777;  // a Unix mode, without set-id or sticky bits
-    else mode |= S_IWUSR;                                    // not read-only: writable
-    if (attributes & 0x01) mode &= ~mode_t(0222);            // read-only
-    return chmod(P(path).c_str(), mode) == 0;
+    return stat(P(path).c_str(), &st) == 0 && chmod(P(path).c_str(), ModeFor(st.st_mode, attributes)) == 0;
 }
 
 bool RemoveFile(const std::string& path) { return unlink(P(path).c_str()) == 0; }
 
-uint32_t FileDosDateTime(const std::string& path) {
+bool ExistingFile(const std::string& path, uint32_t& dosDateTime) {
     struct stat st;
-    return stat(P(path).c_str(), &st) == 0 ? ToDos(st.st_mtime) : 0;
+    if (stat(P(path).c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+    dosDateTime = ToDos(st.st_mtime);
+    return true;
 }
 
 std::string StoredNameToNative(const std::string& name, bool utf8) {

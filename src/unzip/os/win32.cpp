@@ -104,6 +104,23 @@ bool File::SetDosDateTime(uint32_t dosDateTime) {
     return SetFileTime(H(handle_), nullptr, nullptr, &utc) != FALSE;
 }
 
+bool File::SetTimeAndAttributes(uint32_t dosDateTime, bool setAttributes, uint32_t attributes) {
+    FILE_BASIC_INFO info{};  // zero times and attributes: left as they are
+    if (dosDateTime != 0) {
+        FILETIME local, utc;
+        if (!DosDateTimeToFileTime(static_cast<WORD>(dosDateTime >> 16), static_cast<WORD>(dosDateTime), &local) ||
+            !LocalFileTimeToFileTime(&local, &utc))
+            return false;
+        info.LastWriteTime.LowPart = utc.dwLowDateTime;
+        info.LastWriteTime.HighPart = static_cast<LONG>(utc.dwHighDateTime);
+    }
+    // As SetFileAttributesW passes them: the settable bits (the driver kit's
+    // FILE_ATTRIBUTE_VALID_SET_FLAGS), never zero.
+    constexpr DWORD kSettable = 0x31A7;
+    if (setAttributes) info.FileAttributes = (attributes & kSettable) | FILE_ATTRIBUTE_NORMAL;
+    return SetFileInformationByHandle(H(handle_), FileBasicInfo, &info, sizeof info) != FALSE;
+}
+
 void File::Close() {
     if (handle_ != -1) CloseHandle(H(std::exchange(handle_, -1)));
 }
@@ -121,12 +138,17 @@ bool DirectoryExists(const std::string& path) {
 bool ForceDirectories(const std::string& path) {
     std::string p = path;
     while (p.size() > 1 && p.back() == '\\') p.pop_back();
-    if (p.empty() || DirectoryExists(p)) return !p.empty();
-    size_t sep = p.find_last_of("\\:");
-    // Parents first; a drive ("C:") or the root always exists.
-    if (sep != std::string::npos && sep > 0 && !(sep == 1 && p[1] == ':') && !ForceDirectories(p.substr(0, sep)))
-        return false;
-    return CreateDirectoryW(W(p).c_str(), nullptr) || DirectoryExists(p);
+    if (p.empty()) return false;
+    const std::wstring wide = W(p);
+    if (CreateDirectoryW(wide.c_str(), nullptr)) return true;
+    if (GetLastError() == ERROR_PATH_NOT_FOUND) {
+        // Parents first; a drive ("C:") or the root always exists.
+        size_t sep = p.find_last_of("\\:");
+        if (sep != std::string::npos && sep > 0 && !(sep == 1 && p[1] == ':') && ForceDirectories(p.substr(0, sep)) &&
+            CreateDirectoryW(wide.c_str(), nullptr))
+            return true;
+    }
+    return DirectoryExists(p);  // already there, made meanwhile, or a file in the way
 }
 
 int64_t GetAttributes(const std::string& path) {
@@ -140,14 +162,17 @@ bool SetAttributes(const std::string& path, uint32_t attributes) {
 
 bool RemoveFile(const std::string& path) { return DeleteFileW(W(path).c_str()) != FALSE; }
 
-uint32_t FileDosDateTime(const std::string& path) {
+bool ExistingFile(const std::string& path, uint32_t& dosDateTime) {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(W(path).c_str(), GetFileExInfoStandard, &data)) return 0;
+    if (!GetFileAttributesExW(W(path).c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
     FILETIME local;
     WORD date = 0, time = 0;
-    if (!FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) || !FileTimeToDosDateTime(&local, &date, &time))
-        return 0;
-    return (uint32_t{date} << 16) | time;
+    dosDateTime = 0;
+    if (FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) && FileTimeToDosDateTime(&local, &date, &time))
+        dosDateTime = (uint32_t{date} << 16) | time;
+    return true;
 }
 
 std::string StoredNameToNative(const std::string& name, bool utf8) {

@@ -1,0 +1,204 @@
+#!/usr/bin/env python3
+"""make bench, the Windows side: the payload put down under Wine by
+unzipper.exe (from the encrypted archive) beside a silent NSIS installer of
+the same tree (built here by Debian's makensis, zlib per file) and Wine's
+xcopy of the tree. All run in one Wine prefix kept for benchmarks, write to
+the same tmpfs folder, and take turns round by round; medians are printed.
+The program and its wineserver are pinned to BENCH_CPUS (default CPU 0;
+empty for no pinning). Last, the Win32 file calls unzipper.exe makes per
+extracted file, counted from Wine's relay trace on a smaller archive.
+
+A contender is a function below that returns the command putting the
+payload into a given folder; list it in CONTENDERS to add it."""
+import os
+import re
+import shutil
+import statistics
+import subprocess
+import sys
+import time
+from collections import Counter
+
+here = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, here)
+from bench_payload import payload, password, prepare, tree_summary, work  # noqa: E402
+
+root = os.path.dirname(here)
+build = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else 'build/win32')
+rounds = int(os.environ.get('BENCH_ROUNDS', '5'))
+cpus = os.environ.get('BENCH_CPUS', '0')
+prefix = os.path.join(os.path.dirname(build), 'wine-bench', 'prefix')
+unzipper_exe = os.path.join(build, 'tools', 'unzipper.exe')
+archive = os.path.join(work, 'encrypted.zip')
+installer = os.path.join(work, 'payload-nsis.exe')
+out = os.path.join(work, 'wine-out')
+
+pin = ['taskset', '-c', cpus] if cpus else []
+wine_env = dict(os.environ, WINEPREFIX=prefix, WINEARCH='win32', WINEDEBUG='-all',
+                WINEDLLOVERRIDES='mscoree,mshtml=')
+
+
+def win(path):
+    """A Linux path as Wine's Z: drive sees it."""
+    return 'Z:' + path.replace('/', '\\')
+
+
+# ---- contenders: the command that puts the payload into folder ----
+
+def unzipper(folder):
+    return ['wine', unzipper_exe, '-q', '-o', 'always', '-P', password, '-d', win(folder), win(archive)]
+
+
+def nsis_installer(folder):
+    return ['wine', installer, '/S', '/D=' + win(folder)]
+
+
+def wine_xcopy(folder):
+    return ['wine', 'xcopy', '/E', '/I', '/Q', '/Y', win(payload), win(folder)]
+
+
+CONTENDERS = {
+    'unzipper.exe, zip -9 -P': unzipper,
+    'NSIS installer, zlib': nsis_installer,
+    'Wine xcopy of the tree': wine_xcopy,
+}
+
+
+# ---- setting up ----
+
+def build_nsis_installer():
+    """A silent installer of the payload tree: every file zlib-compressed on
+    its own, as NSIS does unless told to be solid."""
+    if os.path.isfile(installer):
+        return
+    script = os.path.join(work, 'payload.nsi')
+    with open(script, 'w') as f:
+        f.write('Unicode true\nSetCompressor zlib\nName "Payload"\nOutFile "%s"\n'
+                'InstallDir "C:\\Payload"\nRequestExecutionLevel user\nSilentInstall silent\n'
+                'Section\n  SetOutPath "$INSTDIR"\n  File /r "%s/*"\nSectionEnd\n' % (installer, payload))
+    subprocess.run(['makensis', '-V1', script], check=True)
+
+
+def start_wine():
+    """Makes the prefix once, then starts its wineserver pinned and persistent,
+    with the prefix's services up, so no timed run pays for starting them."""
+    subprocess.run([os.path.join(root, 'scripts', 'wine-run.sh'), '--prefix', prefix, 'cmd', '/c', 'exit'],
+                   env=wine_env, check=False,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    stop_wine()
+    subprocess.run(pin + ['wineserver', '-p'], env=wine_env, check=True)
+    subprocess.run(pin + ['wine', 'cmd', '/c', 'exit'], env=wine_env, check=True,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def stop_wine():
+    subprocess.run(['wineserver', '-k'], env=wine_env, stderr=subprocess.DEVNULL)
+    subprocess.run(['wineserver', '-w'], env=wine_env, stderr=subprocess.DEVNULL)
+
+
+def run(command, expected):
+    """Seconds taken by command to fill a fresh out; checks the tree it made."""
+    shutil.rmtree(out, ignore_errors=True)
+    start = time.perf_counter()
+    status = subprocess.run(pin + command, env=wine_env, stdout=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL).returncode
+    elapsed = time.perf_counter() - start
+    made = tree_summary(out) if os.path.isdir(out) else (0, 0)
+    if status != 0 or made != expected:
+        raise SystemExit('failed (status %d, %d files, %d bytes): %s' % (status, made[0], made[1], ' '.join(command)))
+    return elapsed
+
+
+# ---- counting file calls ----
+
+FILE_CALLS = ('CreateFileW', 'ReadFile', 'WriteFile', 'SetFilePointerEx', 'CloseHandle', 'GetFileAttributesW',
+              'GetFileAttributesExW', 'SetFileAttributesW', 'SetFileTime', 'GetFileTime', 'GetFileSizeEx',
+              'SetFileInformationByHandle', 'CreateDirectoryW', 'DeleteFileW', 'FlushFileBuffers')
+
+
+def file_calls(patterns):
+    """The file calls unzipper.exe's own code makes extracting count.zip
+    (entries matching patterns), by name, from Wine's relay trace."""
+    trace = os.path.join(work, 'relay.txt')
+    target = os.path.join(work, 'count-out')
+    shutil.rmtree(target, ignore_errors=True)
+    command = ['wine', unzipper_exe, '-q', '-o', 'always', '-P', password, '-d', win(target),
+               win(os.path.join(work, 'count.zip'))] + patterns
+    with open(trace, 'w') as f:
+        subprocess.run(pin + command, env=dict(wine_env, WINEDEBUG='+relay'), stdout=subprocess.DEVNULL, stderr=f)
+    # The program's thread is the one that opens the archive; calls from its
+    # image (based at 0x400000) only, not from the runtime's DLLs.
+    call = re.compile(r'^([0-9a-f]+):Call KERNEL32\.(\w+)\((.*)\) ret=([0-9a-f]{8})$')
+    thread, counts = None, Counter()
+    with open(trace, errors='replace') as f:
+        for line in f:
+            m = call.match(line)
+            if not m:
+                continue
+            if thread is None and m.group(2) == 'CreateFileW' and 'count.zip' in m.group(3):
+                thread = m.group(1)
+            if m.group(1) == thread and 0x400000 <= int(m.group(4), 16) < 0x1000000 and m.group(2) in FILE_CALLS:
+                counts[m.group(2)] += 1
+    os.remove(trace)
+    shutil.rmtree(target, ignore_errors=True)
+    return counts
+
+
+def count_file_calls(files=300):
+    """Calls per extracted file: a run extracting the first files of the
+    payload less a run selecting none, over the number of files."""
+    listing = sorted(os.path.relpath(os.path.join(d, n), payload) for d, _, ns in os.walk(payload) for n in ns)[:files]
+    count_zip = os.path.join(work, 'count.zip')
+    if os.path.exists(count_zip):
+        os.remove(count_zip)
+    subprocess.run(['zip', '-q', '-9', '-P', password, count_zip, '-@'], cwd=payload, check=True,
+                   input='\n'.join(listing), text=True)
+    every, none = file_calls([]), file_calls(['no-such-entry'])
+    per_file = {name: (every[name] - none[name]) / files for name in FILE_CALLS if every[name] - none[name]}
+    return per_file, files
+
+
+def main():
+    prepare()
+    build_nsis_installer()
+    expected = tree_summary(payload)
+    start_wine()
+    try:
+        where = 'CPU %s' % cpus if cpus else 'no CPU pinning'
+        print('\nUnder Wine (%s): %d files, %.0f MB, into %s; program and wineserver on %s'
+              % (subprocess.run(['wine', '--version'], capture_output=True, text=True).stdout.strip(),
+                 expected[0], expected[1] / 1e6, out, where))
+        print('%d rounds, interleaved, after one untimed round; medians in seconds; ratio = time / unzipper.exe time'
+              % rounds)
+        for command in CONTENDERS.values():
+            run(command(out), expected)
+        times = {name: [] for name in CONTENDERS}
+        for _ in range(rounds):
+            for name, command in CONTENDERS.items():
+                times[name].append(run(command(out), expected))
+        ours = statistics.median(times['unzipper.exe, zip -9 -P'])
+        for name, values in times.items():
+            median = statistics.median(values)
+            print('  %-26s %6.2f s   ratio %5.2f   (%s)' % (name, median, median / ours,
+                                                          ' '.join('%.2f' % v for v in values)))
+        shutil.rmtree(out, ignore_errors=True)
+        per_file, files = count_file_calls()
+        print('\nunzipper.exe file calls per extracted file (%d files, Wine relay trace): %.1f'
+              % (files, sum(per_file.values())))
+        print('  ' + ', '.join('%s %.2f' % item for item in sorted(per_file.items(), key=lambda i: -i[1])))
+    finally:
+        stop_wine()
+
+
+if __name__ == '__main__':
+    if len(sys.argv) > 2 and sys.argv[2] == '--count':
+        prepare()
+        start_wine()
+        try:
+            per_file, files = count_file_calls()
+            print('%s: %.1f file calls per file over %d files' % (unzipper_exe, sum(per_file.values()), files))
+            print('  ' + ', '.join('%s %.2f' % item for item in sorted(per_file.items(), key=lambda i: -i[1])))
+        finally:
+            stop_wine()
+    else:
+        main()
