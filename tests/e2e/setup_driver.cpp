@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cwctype>
 #include <vector>
 
 #include "wizard/form_layout.h"
@@ -190,20 +191,20 @@ void TSetupDriver::Answer(HWND dialog, int id) {
 }
 
 void TSetupDriver::Type(WORD key, bool alt) {
-    SetForegroundWindow(Window());
-    std::vector<INPUT> inputs;
-    auto add = [&](WORD vk, bool up) {
-        INPUT input{};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = vk;
-        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-        inputs.push_back(input);
-    };
-    if (alt) add(VK_MENU, false);
-    add(key, false);
-    add(key, true);
-    if (alt) add(VK_MENU, true);
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    // Posted to the control with the focus, as the system queues a key
+    // press: independent of which window is in the foreground while other
+    // programs run beside the test.
+    HWND focus = Focus();
+    if (!focus) return;
+    const UINT scan = MapVirtualKeyW(key, MAPVK_VK_TO_VSC);
+    if (alt) {
+        // Alt with a letter: the menu-character message that "&" accelerators answer.
+        // (The key-down message is left out: translating it would queue a second one.)
+        PostMessageW(focus, WM_SYSCHAR, static_cast<WPARAM>(towlower(key)), 1 | (scan << 16) | (1u << 29));
+    } else {
+        PostMessageW(focus, WM_KEYDOWN, key, 1 | (scan << 16));
+        PostMessageW(focus, WM_KEYUP, key, 1 | (scan << 16) | (3u << 30));
+    }
     Sleep(300);  // the program reads its queue in its own time
 }
 

@@ -46,7 +46,8 @@ public:
     // Presses the dialog's button with that identifier.
     static void Answer(HWND dialog, int id);
 
-    // Keyboard input to the wizard as typed: virtual-key codes, with Alt held when asked.
+    // A key press on the control with the focus: a virtual-key code, with Alt
+    // held when asked (then key is a letter's code).
     void Type(WORD key, bool alt = false);
     // The control with the keyboard focus, or null.
     HWND Focus();
