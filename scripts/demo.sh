@@ -15,6 +15,7 @@ if [ -z "${DISPLAY:-}" ]; then
   SETUP_DEMO_SCREENSHOT_ONLY=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$build"
 fi
 "$root/demo/make-demo-folder.sh" "$build/Setup.exe" "$demo"
+[ -f "$demo/Setup.dat" ] && [ -x "$build/setupcheck.exe" ] && { "$scripts_dir/wine-run.sh" --prefix "$prefix" "$build/setupcheck.exe" "$demo" || echo "demo: setupcheck reported faults in $demo" >&2; }
 
 if [ -n "${DISPLAY:-}" ] && [ -z "${SETUP_DEMO_SCREENSHOT_ONLY:-}" ]; then
   echo "demo: starting $demo/Setup.exe under Wine"
