@@ -90,10 +90,13 @@ std::vector<std::wstring> TestEntries(TUnZipper& zip, const std::string& scratch
     std::vector<std::wstring> problems(static_cast<size_t>(count));
     std::vector<bool> finished(static_cast<size_t>(count));
     int32_t current = -1;
+    // The first problem of an entry is the one reported.
     auto note = [&](int32_t index, const std::wstring& problem) {
-        if (index < 0 || index >= count) return;
-        finished[static_cast<size_t>(index)] = true;
-        if (problems[static_cast<size_t>(index)].empty()) problems[static_cast<size_t>(index)] = problem;
+        if (index >= 0 && index < count && problems[static_cast<size_t>(index)].empty())
+            problems[static_cast<size_t>(index)] = problem;
+    };
+    auto finish = [&](int32_t index) {
+        if (index >= 0 && index < count) finished[static_cast<size_t>(index)] = true;
     };
     auto scratchFile = [&](int32_t index) { return scratch + "\\" + std::to_string(index); };
 
@@ -105,20 +108,19 @@ std::vector<std::wstring> TestEntries(TUnZipper& zip, const std::string& scratch
         fName = scratchFile(index);
     };
     zip.OnEndUnZip = [&](TUnZipper&, int32_t index, const std::string& fName) {
-        finished[static_cast<size_t>(index)] = true;
+        finish(index);
         zipos::RemoveFile(fName);
     };
     zip.OnBadCRC = [&](TUnZipper&, int32_t, int32_t, int32_t index) {
+        finish(index);
         note(index, L"fails its CRC check: its data is damaged");
     };
     zip.OnSkippingFile = [&](TUnZipper&, TSkipReason reason, const std::string&, int32_t index, bool&) {
-        if (reason != srBadPassword) {
-            note(index, L"could not be tested: its scratch file cannot be made");
-            return;
-        }
+        finish(index);
+        if (reason != srBadPassword) note(index, L"could not be tested: its scratch file cannot be made");
         // Data that was decoded and failed its CRC check still has its file
         // at this event; a header that the password does not open made none.
-        if (zipos::FileExists(scratchFile(index)))
+        else if (zipos::FileExists(scratchFile(index)))
             note(index, L"fails its CRC check: its data is damaged, or encrypted with another password");
         else
             note(index, L"does not decrypt with the payload password");
@@ -152,8 +154,7 @@ void CheckPayload(TCheckContext& c) {
     }
     const std::optional<std::string> archive = ComponentText(*path);
     if (!archive) {
-        c.findings.Error(place, L"its path cannot pass through code page " + std::to_wstring(c.codePage) +
-                                    L", so the installer cannot open it");
+        c.findings.Error(place, L"its path cannot pass through the ANSI code page, so the installer cannot open it");
         return;
     }
     // The installer's settings (Setup.exe's UnZipper1), with nothing kept of
