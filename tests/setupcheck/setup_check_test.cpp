@@ -152,6 +152,8 @@ const TFaultCase kFaultCases[] = {
      {{W, kFormTexts, L"Form1", L"Panel1", L"", L"Panel1 is a TPanel, a class that takes no text"}}},
     {"a control without a text id", [](TSetupSpec& s) { s.Ini("lang/FormRes.ini").Set(L"Form1", L"Label9", L""); },
      {{W, kFormTexts, L"Form1", L"Label9", L"", L"gives no text id: Label9 keeps its design text"}}},
+    {"a form caption id that no language has",  // message 00000_00002 gives the caption anyway
+     [](TSetupSpec& s) { s.Ini("lang/FormRes.ini").Set(L"Form1", L"Caption", L"00000000999"); }, {}},
     {"a section of another form", [](TSetupSpec& s) { s.Ini("lang/FormRes.ini").Set(L"Form2", L"ButtonNext1", L"00000000101"); },
      {{W, kFormTexts, L"Form2", L"", L"", L"names no form of the setup"}}},
     {"a form text missing in one language", [](TSetupSpec& s) { s.Ini("lang/ResDE.ini").Remove(L"FormRes", L"00000000101"); },

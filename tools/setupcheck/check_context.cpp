@@ -48,9 +48,10 @@ bool CheckIniEncoding(TCheckContext& c, const TPlace& place, const std::string& 
         c.findings.Error(place, L"holds NUL bytes, like UTF-16 text without its byte-order mark; " + kSaveAsUtf16);
         return false;
     }
-    if (size_t line = FirstUndecodableLine(c.codePage, bytes)) {
-        c.findings.Error(place, L"line " + std::to_wstring(line) + L" is not text in code page " + codePage +
-                                    L", the ANSI code page it is read in; " + kSaveAsUtf16);
+    if (!DecodeStrictly(c.codePage, bytes)) {
+        c.findings.Error(place, L"line " + std::to_wstring(FirstUndecodableLine(c.codePage, bytes)) +
+                                    L" is not text in code page " + codePage + L", the ANSI code page it is read in; " +
+                                    kSaveAsUtf16);
     } else if (c.codePage != 65001 && LooksLikeUtf8(bytes)) {
         c.findings.Warning(place, L"holds UTF-8 text without a byte-order mark, which Windows reads in code page " +
                                       codePage + L", garbling every letter beyond ASCII; " + kSaveAsUtf16);

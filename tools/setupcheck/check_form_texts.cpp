@@ -50,20 +50,20 @@ void CheckFormTexts(TCheckContext& c, const std::vector<TLanguage>& languages) {
         if (again) continue;
         seen.push_back(key);
 
+        // The form's caption takes message 00000_00002 right after the form
+        // texts, so the text id of its "Caption" key never shows.
+        if (SameName(key, std::wstring(L"Caption"))) continue;
         const TPlace place{kFormTexts, form, key, L""};
-        std::wstring control = form + L" caption";
-        if (!SameName(key, std::wstring(L"Caption"))) {
-            const wizard::TControlLayout* layout = FindControl(key);
-            if (!layout) {
-                c.findings.Error(place, L"names no control of the form, so its text shows nowhere");
-                continue;
-            }
-            control = layout->name;
-            if (TargetOf(layout->className) == TextTarget::None) {
-                c.findings.Warning(place, control + L" is a " + layout->className +
-                                              L", a class that takes no text, so its text shows nowhere");
-                continue;
-            }
+        const wizard::TControlLayout* layout = FindControl(key);
+        if (!layout) {
+            c.findings.Error(place, L"names no control of the form, so its text shows nowhere");
+            continue;
+        }
+        const std::wstring control = layout->name;
+        if (TargetOf(layout->className) == TextTarget::None) {
+            c.findings.Warning(place, control + L" is a " + layout->className +
+                                          L", a class that takes no text, so its text shows nowhere");
+            continue;
         }
         const std::wstring id = ini->ReadString(form, key);
         if (id.empty()) c.findings.Warning(place, L"gives no text id: " + control + L" keeps its design text");
