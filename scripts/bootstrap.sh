@@ -8,7 +8,7 @@ packages=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine wine32:i386 xvfb xauth x11-apps xdotool
   googletest imagemagick
-  zip unzip p7zip-full libarchive-tools python3 zlib1g-dev
+  zip unzip p7zip-full libarchive-tools python3 zlib1g-dev libjpeg62-turbo-dev
   dpkg-dev file fonts-dejavu-core time poppler-utils nsis
   fonts-wqy-zenhei fonts-wine
 )

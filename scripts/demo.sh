@@ -10,6 +10,10 @@ demo=$root/build/demo
 prefix=$build/wineprefix
 
 "$root/demo/make-demo-folder.sh" "$build/Setup.exe" "$demo"
+# The shippers' check first: errors stop the demo, warnings are shown.
+status=0
+"$root/scripts/wine-run.sh" --prefix "$prefix" "$build/setupcheck.exe" "$(WINEPREFIX=$prefix winepath -w "$demo")" || status=$?
+[ "$status" -le 1 ] || { echo "demo: setupcheck found errors in $demo" >&2; exit 1; }
 
 if [ -n "${DISPLAY:-}" ] && [ -z "${SETUP_DEMO_SCREENSHOT_ONLY:-}" ]; then
   echo "demo: starting $demo/Setup.exe under Wine (prefix $prefix)"

@@ -3,10 +3,10 @@
 #include "localisation/multi_language.h"
 #include "localisation/text_format.h"
 #include "localisation/text_split.h"
+#include "localisation/text_target.h"
 #include "ui/component.h"
 #include "ui/list_view.h"
 #include "util/code_page.h"
-#include "util/path.h"
 
 namespace {
 
@@ -22,30 +22,6 @@ std::wstring JoinParts(const std::vector<Text>& texts) {
     for (const Text& t : texts) list.Add(t);
     if constexpr (std::is_same_v<Text, std::wstring>) return JoinText(list);
     else return AnsiToWide(JoinText(list, std::string("||")));
-}
-
-// What the class table does with a component, by its exact run-time class name.
-enum class TextTarget { Caption, Hint, HintOrCaption, ComboItems, MemoLines, RadioGroup, ListViewColumns, ToolBarHints, None };
-
-TextTarget TargetOf(const std::wstring& className) {
-    static const struct {
-        std::vector<std::wstring> names;
-        TextTarget target;
-    } kTable[] = {
-        {{L"TWideMenuItem", L"TWideButton", L"TWidePageControl", L"TWideGroupBox", L"TWideLabel", L"TWideTabSheet",
-          L"TWideCheckBox", L"TWideRadioButton", L"TWideStaticText"},
-         TextTarget::Caption},
-        {{L"TWideImage"}, TextTarget::Hint},
-        {{L"TWideSpeedButton", L"TWideBitBtn"}, TextTarget::HintOrCaption},
-        {{L"TWideComboBox"}, TextTarget::ComboItems},
-        {{L"TWideMemo"}, TextTarget::MemoLines},
-        {{L"TWideRadioGroup"}, TextTarget::RadioGroup},
-        {{L"TWideListView"}, TextTarget::ListViewColumns},
-        {{L"TToolBar"}, TextTarget::ToolBarHints},
-    };
-    for (const auto& row : kTable)
-        if (NameInList(className, row.names)) return row.target;
-    return TextTarget::None;
 }
 
 // Items replaced with the selection restored by number.

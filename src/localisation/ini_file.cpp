@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <cstdint>
-
 EIniFileError::EIniFileError(const std::wstring& path) : EError(L"Unable to write to " + path) {}
 
 std::wstring TIniFile::ReadString(const std::wstring& section, const std::wstring& key,
@@ -32,6 +30,42 @@ int TIniFile::ReadInteger(const std::wstring& section, const std::wstring& key, 
     return ParseIniInteger(ReadString(section, key, L""), value) ? value : defaultValue;
 }
 
+namespace {
+
+// A list of names from a private-profile call that fills a buffer with
+// NUL-terminated names and a final NUL; the buffer grows until it all fits.
+template <class Call>
+std::vector<std::wstring> ReadNames(Call call) {
+    for (DWORD size = 4096;; size *= 2) {
+        std::wstring buffer(size, L'\0');
+        const DWORD n = call(buffer.data(), size);
+        if (n + 2 >= size && size < (1u << 24)) continue;  // cut: the call leaves two characters spare
+        std::vector<std::wstring> names;
+        // Names may be empty (a key written "=value"), so the count, not an
+        // empty name, ends the list.
+        for (size_t at = 0; at < n;) {
+            const size_t end = buffer.find(L'\0', at);
+            names.push_back(buffer.substr(at, end - at));
+            at = end + 1;
+        }
+        return names;
+    }
+}
+
+}  // namespace
+
+std::vector<std::wstring> TIniFile::ReadSection(const std::wstring& section) const {
+    return ReadNames([&](wchar_t* buffer, DWORD size) {
+        return GetPrivateProfileStringW(section.c_str(), nullptr, L"", buffer, size, fileName_.c_str());
+    });
+}
+
+std::vector<std::wstring> TIniFile::ReadSections() const {
+    return ReadNames([&](wchar_t* buffer, DWORD size) {
+        return GetPrivateProfileSectionNamesW(buffer, size, fileName_.c_str());
+    });
+}
+
 void TIniFile::WriteString(const std::wstring& section, const std::wstring& key, const std::wstring& value) {
     if (!WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), fileName_.c_str()))
         throw EIniFileError(fileName_);
@@ -39,36 +73,4 @@ void TIniFile::WriteString(const std::wstring& section, const std::wstring& key,
 
 void TIniFile::WriteInteger(const std::wstring& section, const std::wstring& key, int value) {
     WriteString(section, key, std::to_wstring(value));
-}
-
-bool ParseIniInteger(const std::wstring& text, int& value) {
-    size_t i = 0;
-    bool negative = false;
-    if (i < text.size() && (text[i] == L'-' || text[i] == L'+')) negative = text[i++] == L'-';
-    unsigned base = 10;
-    if (i < text.size() && text[i] == L'$') {
-        base = 16;
-        ++i;
-    } else if (i + 1 < text.size() && text[i] == L'0' && (text[i + 1] == L'x' || text[i + 1] == L'X')) {
-        base = 16;
-        i += 2;
-    }
-    if (i == text.size()) return false;
-    // Decimal must fit a signed 32-bit number; hexadecimal may use all 32 bits.
-    const uint64_t limit = base == 16 ? 0xFFFFFFFFull : negative ? 0x80000000ull : 0x7FFFFFFFull;
-    uint64_t magnitude = 0;
-    for (; i < text.size(); ++i) {
-        wchar_t c = text[i];
-        unsigned digit;
-        if (c >= L'0' && c <= L'9') digit = c - L'0';
-        else if (base == 16 && c >= L'a' && c <= L'f') digit = c - L'a' + 10;
-        else if (base == 16 && c >= L'A' && c <= L'F') digit = c - L'A' + 10;
-        else return false;
-        magnitude = magnitude * base + digit;
-        if (magnitude > limit) return false;
-    }
-    uint32_t bits = static_cast<uint32_t>(magnitude);
-    if (negative) bits = 0u - bits;
-    value = static_cast<int>(bits);
-    return true;
 }

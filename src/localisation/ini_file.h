@@ -6,7 +6,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
+#include "localisation/ini_integer.h"
 #include "util/error.h"
 
 // A write the system refused: "Unable to write to <path>".
@@ -31,12 +33,12 @@ public:
                                  const std::wstring& defaultValue) const;
     // Decimal, or hexadecimal after "0x", "0X" or "$"; anything else gives defaultValue.
     int ReadInteger(const std::wstring& section, const std::wstring& key, int defaultValue) const;
+    // The key names of a section, and the section names, in file order.
+    std::vector<std::wstring> ReadSection(const std::wstring& section) const;
+    std::vector<std::wstring> ReadSections() const;
     void WriteString(const std::wstring& section, const std::wstring& key, const std::wstring& value);
     void WriteInteger(const std::wstring& section, const std::wstring& key, int value);
 
 private:
     std::wstring fileName_;
 };
-
-// The integer reading rule of TIniFile::ReadInteger, on a text.
-bool ParseIniInteger(const std::wstring& text, int& value);

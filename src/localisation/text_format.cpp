@@ -1,6 +1,6 @@
 #include "localisation/text_format.h"
 
-#include "localisation/ini_file.h"
+#include "localisation/ini_integer.h"
 
 namespace {
 
@@ -18,17 +18,21 @@ bool Digits(const std::wstring& text, size_t& i, size_t& value) {
 
 }  // namespace
 
-std::wstring FormatText(const std::wstring& format, const std::wstring& argument) {
-    std::wstring out;
+std::vector<TFormatPart> ParseFormat(const std::wstring& format) {
+    std::vector<TFormatPart> parts;
+    auto literal = [&parts]() -> std::wstring& {
+        if (parts.empty() || parts.back().placeholder) parts.emplace_back();
+        return parts.back().literal;
+    };
     size_t nextArgument = 0;
     for (size_t i = 0; i < format.size(); ++i) {
         if (format[i] != L'%') {
-            out += format[i];
+            literal() += format[i];
             continue;
         }
         if (++i >= format.size()) FormatError(format);
         if (format[i] == L'%') {
-            out += L'%';
+            literal() += L'%';
             continue;
         }
         // [index ":"] ["-"] [width] ["." precision] type
@@ -40,18 +44,31 @@ std::wstring FormatText(const std::wstring& format, const std::wstring& argument
         } else {
             i = mark;
         }
-        bool left = false;
-        if (i < format.size() && format[i] == L'-') left = true, ++i;
-        size_t width = 0, precision = std::wstring::npos;
-        Digits(format, i, width);
+        TFormatPart part;
+        part.placeholder = true;
+        if (i < format.size() && format[i] == L'-') part.leftAlign = true, ++i;
+        Digits(format, i, part.width);
         if (i < format.size() && format[i] == L'.') {
             ++i;
-            if (!Digits(format, i, precision)) precision = 0;
+            if (!Digits(format, i, part.precision)) part.precision = 0;
         }
+        // The one argument is a text: any other type, or a second argument, is an error.
         if (i >= format.size() || (format[i] != L's' && format[i] != L'S') || index != 0) FormatError(format);
         nextArgument = index + 1;
-        std::wstring value = argument.substr(0, precision);
-        if (value.size() < width) value.insert(left ? value.size() : 0, width - value.size(), L' ');
+        parts.push_back(part);
+    }
+    return parts;
+}
+
+std::wstring FormatText(const std::wstring& format, const std::wstring& argument) {
+    std::wstring out;
+    for (const TFormatPart& part : ParseFormat(format)) {
+        if (!part.placeholder) {
+            out += part.literal;
+            continue;
+        }
+        std::wstring value = argument.substr(0, part.precision);
+        if (value.size() < part.width) value.insert(part.leftAlign ? value.size() : 0, part.width - value.size(), L' ');
         out += value;
     }
     return out;

@@ -4,6 +4,7 @@
 
 #include "util/code_page.h"
 #include "util/handles.h"
+#include "util/text_lines.h"
 #include "util/win_error.h"
 
 namespace {
@@ -32,22 +33,7 @@ std::wstring DecodeText(const std::string& bytes) {
 
 }  // namespace
 
-std::vector<std::wstring> DecodeTextList(const std::string& bytes) {
-    std::wstring text = DecodeText(bytes);
-    if (size_t nul = text.find(L'\0'); nul != std::wstring::npos) text.resize(nul);
-
-    std::vector<std::wstring> lines;
-    size_t start = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        wchar_t c = text[i];
-        if (c != L'\r' && c != L'\n' && c != L'\x2028') continue;
-        lines.emplace_back(text, start, i - start);
-        if (c == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') ++i;
-        start = i + 1;
-    }
-    if (start < text.size()) lines.emplace_back(text, start, std::wstring::npos);
-    return lines;
-}
+std::vector<std::wstring> DecodeTextList(const std::string& bytes) { return SplitTextLines(DecodeText(bytes)); }
 
 std::string EncodeTextList(const std::vector<std::wstring>& lines) {
     std::string bytes = "\xFF\xFE";
