@@ -10,7 +10,7 @@ packages=(
   googletest imagemagick
   zip unzip p7zip-full libarchive-tools python3 zlib1g-dev libjpeg62-turbo-dev
   dpkg-dev file fonts-dejavu-core time poppler-utils nsis
-  fonts-wqy-zenhei fonts-wine
+  fonts-wqy-microhei fonts-wine
 )
 
 missing=()

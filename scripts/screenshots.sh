@@ -14,6 +14,7 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 mkdir -p "$shots"
+rm -f "$shots"/*.png
 raw=$(mktemp -d)
 trap 'rm -rf "$raw"; WINEPREFIX=$prefix wineserver -k 2>/dev/null || true' EXIT
 languages=$(python3 - "$root/demo/lang/Language.ini" <<'PY'

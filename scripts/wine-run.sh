@@ -30,25 +30,36 @@ if [ ! -f "$WINEPREFIX/.setup-ready" ]; then
   ) 9>"$WINEPREFIX.lock"
 fi
 
-# Fonts. The form's Chinese face names ("宋体", "黑体", "华文行楷") map to a CJK font
-# from Debian, so Chinese text renders as a user in China sees it (the
-# "Sharp" cut has bitmaps drawn for the body text's 13 pixels).
-if [ ! -f "$WINEPREFIX/.fonts-ready" ]; then
+# Fonts, so that Chinese text renders as a user in China sees it: the form's
+# face names ("宋体", "黑体", "华文行楷") map to WenQuanYi Micro Hei, a CJK
+# font from Debian that also has the Latin letters and the quotation marks
+# of the German and English texts, and the window frame's Tahoma links to it
+# for characters it lacks. Debian's fonts-wine keeps Tahoma and the caption
+# buttons' Marlett where this Wine does not look, so the prefix gets copies.
+if [ ! -f "$WINEPREFIX/.fonts-ready-2" ]; then
   (
     flock 9
-    if [ ! -f "$WINEPREFIX/.fonts-ready" ]; then
+    if [ ! -f "$WINEPREFIX/.fonts-ready-2" ]; then
       reg=$(mktemp --suffix=.reg)
-      printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
-        '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
-        '"宋体"="WenQuanYi Zen Hei Sharp"' '"黑体"="WenQuanYi Zen Hei"' '"华文行楷"="WenQuanYi Zen Hei"' \
-        | iconv -f UTF-8 -t UTF-16 >"$reg"
+      python3 - "$reg" <<'PY'
+import sys
+def multi_string(*values):
+    data = ''.join(v + '\0' for v in values) + '\0'
+    return 'hex(7):' + ','.join('%02x' % b for b in data.encode('utf-16-le'))
+link = multi_string('wqy-microhei.ttc,WenQuanYi Micro Hei')
+lines = ['Windows Registry Editor Version 5.00', '',
+         r'[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]',
+         '"宋体"="WenQuanYi Micro Hei"', '"黑体"="WenQuanYi Micro Hei"', '"华文行楷"="WenQuanYi Micro Hei"', '',
+         r'[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink]']
+lines += ['"%s"=%s' % (face, link) for face in ('Tahoma', 'Tahoma Bold', 'MS Shell Dlg', 'MS Shell Dlg 2')]
+open(sys.argv[1], 'wb').write(('\r\n'.join(lines) + '\r\n').encode('utf-16'))
+PY
       wine regedit /S "$(winepath -w "$reg")" >/dev/null 2>&1
       wineserver -w
       rm -f "$reg"
-      # The caption buttons' glyphs: Debian's fonts-wine keeps Marlett where
-      # this Wine does not look, so the prefix gets its own copy.
-      cp -f /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
-      touch "$WINEPREFIX/.fonts-ready"
+      cp -f /usr/share/wine/fonts/marlett.ttf /usr/share/wine/fonts/tahoma.ttf /usr/share/wine/fonts/tahomabd.ttf \
+        "$WINEPREFIX/drive_c/windows/Fonts/"
+      touch "$WINEPREFIX/.fonts-ready-2"
     fi
   ) 9>"$WINEPREFIX.lock"
 fi
