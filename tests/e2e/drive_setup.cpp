@@ -115,10 +115,8 @@ int wmain(int argc, wchar_t** argv) {
         if (!shotInstalling && wizard.Page() == 3) {
             // Half way, or busy in a step that blocks the window (what it
             // shows then stays on the screen).
-            DWORD_PTR position = 0;
-            HWND bar = wizard.Control(L"ProgressBar1");
-            if (!SendMessageTimeoutW(bar, 0x0408 /* PBM_GETPOS */, 0, 0, SMTO_ABORTIFHUNG, 50, &position) ||
-                position >= 50) {
+            int position = 0;
+            if (!wizard.TryProgressPosition(position) || position >= 50) {
                 SaveWindowPicture(wizard.Window(), shots + L"\\" + name + L"-3.bmp");
                 shotInstalling = true;
             }

@@ -98,15 +98,23 @@ HWND TSetupDriver::Window(DWORD timeoutMs) {
 
 std::wstring TSetupDriver::Caption() { return WindowText(Window()); }
 
-HWND TSetupDriver::Control(const wchar_t* name) {
+HWND TSetupDriver::Control(const wchar_t* name, int page) {
     const wizard::TControlLayout* row = wizard::FindLayout(name);
     HWND form = Window();
     if (!row || !form) return nullptr;
+    std::vector<HWND> candidates;
+    if (page < 0) {
+        candidates = Descendants(form);
+    } else {
+        std::vector<HWND> sheets = Pages();
+        if (page >= static_cast<int>(sheets.size())) return nullptr;
+        candidates = Descendants(sheets[static_cast<size_t>(page)]);
+    }
     // Controls keep the form's layout: a page fills the client area, so a
     // control's place in the client area is its place in the table.
     HWND best = nullptr;
-    for (HWND child : Descendants(form)) {
-        if (!IsWindowVisible(child)) continue;
+    for (HWND child : candidates) {
+        if (page < 0 && !IsWindowVisible(child)) continue;
         RECT r;
         GetWindowRect(child, &r);
         MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&r), 2);
@@ -118,7 +126,7 @@ HWND TSetupDriver::Control(const wchar_t* name) {
     return best;
 }
 
-std::wstring TSetupDriver::Text(const wchar_t* name) { return WindowText(Control(name)); }
+std::wstring TSetupDriver::Text(const wchar_t* name, int page) { return WindowText(Control(name, page)); }
 
 void TSetupDriver::SetText(const wchar_t* name, const std::wstring& text) {
     SendMessageW(Control(name), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
@@ -132,10 +140,18 @@ bool TSetupDriver::IsEnabled(const wchar_t* name) {
 bool TSetupDriver::IsChecked(const wchar_t* name) { return SendMessageW(Control(name), BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 int TSetupDriver::ProgressPosition() {
-    return static_cast<int>(SendMessageW(Control(L"ProgressBar1"), PBM_GETPOS, 0, 0));
+    return static_cast<int>(SendMessageW(Control(L"ProgressBar1", 3), PBM_GETPOS, 0, 0));
 }
 
-int TSetupDriver::Page() {
+bool TSetupDriver::TryProgressPosition(int& position, UINT timeoutMs) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(Control(L"ProgressBar1", 3), PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &result))
+        return false;
+    position = static_cast<int>(result);
+    return true;
+}
+
+std::vector<HWND> TSetupDriver::Pages() {
     // The pages are the page control's children (the form's grandchildren);
     // made in page order, their identifiers order them.
     std::vector<HWND> sheets;
@@ -143,6 +159,11 @@ int TSetupDriver::Page() {
         if (GetParent(GetParent(child)) == Window()) sheets.push_back(child);
     std::sort(sheets.begin(), sheets.end(),
               [](HWND a, HWND b) { return GetWindowLongPtrW(a, GWLP_ID) < GetWindowLongPtrW(b, GWLP_ID); });
+    return sheets;
+}
+
+int TSetupDriver::Page() {
+    std::vector<HWND> sheets = Pages();
     for (size_t i = 0; i < sheets.size(); ++i)
         if (IsWindowVisible(sheets[i])) return static_cast<int>(i);
     return -1;

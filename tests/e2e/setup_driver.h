@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 class TSetupDriver {
 public:
@@ -21,13 +22,17 @@ public:
     // The visible wizard window; waits for it to appear (null after the timeout).
     HWND Window(DWORD timeoutMs = 20000);
     std::wstring Caption();
-    // The visible control of that form-layout name on the shown page, or null.
-    HWND Control(const wchar_t* name);
-    std::wstring Text(const wchar_t* name);
+    // The visible control of that form-layout name on the shown page, or null;
+    // with a page index, the control on that page, shown or not.
+    HWND Control(const wchar_t* name, int page = -1);
+    std::wstring Text(const wchar_t* name, int page = -1);
     void SetText(const wchar_t* name, const std::wstring& text);
     bool IsEnabled(const wchar_t* name);
     bool IsChecked(const wchar_t* name);
     int ProgressPosition();
+    // The bar's position without waiting long for a busy program; false when
+    // the program did not answer within timeoutMs.
+    bool TryProgressPosition(int& position, UINT timeoutMs = 50);
     // The index of the page shown (0 to 4), found by its default button; -1 when none shows.
     int Page();
     // Clicks a button as the mouse would, without waiting for its handler.
@@ -59,6 +64,9 @@ public:
     HANDLE Process() const { return info_.hProcess; }
 
 private:
+    // The five pages' windows in page order.
+    std::vector<HWND> Pages();
+
     PROCESS_INFORMATION info_{};
     HWND window_ = nullptr;
 };

@@ -246,7 +246,7 @@ TEST(ProductConfigTest, TheWizardsLanguageAndProductNameAreRecorded) {
 
 // Tests below change places the whole test prefix shares (the "Shell Folders"
 // key, C:\Zantivo, the common application-data folder) and hold the
-// "shell_folders" lock.
+// "machine_state" lock.
 
 TEST(MachineWideTest, TheDocumentsFolderComesFromPersonalInShellFolders) {
     ShellFoldersSnapshot snapshot;

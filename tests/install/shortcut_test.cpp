@@ -16,108 +16,14 @@
 #include <vector>
 
 #include "localisation/multi_language.h"
+#include "support/link_files.h"
+#include "support/registry_values.h"
 #include "support/temp_folder.h"
 #include "util/file_ops.h"
 #include "util/handles.h"
 #include "util/registry.h"
 
 namespace {
-
-constexpr wchar_t kUserShellFoldersKey[] =
-    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-
-// Changes values of a key of the current user and restores them, type and
-// bytes, or removes them again when they were missing.
-class ValuesOverride {
-public:
-    explicit ValuesOverride(const wchar_t* path) {
-        RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, key_.put(), nullptr);
-    }
-    ~ValuesOverride() {
-        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-            if (it->present)
-                RegSetValueExW(key_.get(), it->name.c_str(), 0, it->type, it->data.data(),
-                               static_cast<DWORD>(it->data.size()));
-            else
-                RegDeleteValueW(key_.get(), it->name.c_str());
-        }
-    }
-    void SetString(const std::wstring& name, const std::wstring& value) {
-        Save(name);
-        RegSetValueExW(key_.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    }
-    void SetNumber(const std::wstring& name, DWORD value) {
-        Save(name);
-        RegSetValueExW(key_.get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-    }
-    void Remove(const std::wstring& name) {
-        Save(name);
-        RegDeleteValueW(key_.get(), name.c_str());
-    }
-
-private:
-    struct Saved {
-        std::wstring name;
-        bool present = false;
-        DWORD type = 0;
-        std::vector<BYTE> data;
-    };
-    void Save(const std::wstring& name) {
-        Saved saved;
-        saved.name = StoredName(name);
-        DWORD size = 0;
-        if (RegQueryValueExW(key_.get(), name.c_str(), nullptr, &saved.type, nullptr, &size) == ERROR_SUCCESS) {
-            saved.data.resize(size);
-            saved.present = RegQueryValueExW(key_.get(), name.c_str(), nullptr, &saved.type, saved.data.data(),
-                                             &size) == ERROR_SUCCESS;
-        }
-        saved_.push_back(saved);
-    }
-
-    // The value's name as stored ("StartUp" for "Startup"), so that it comes
-    // back exactly as it was.
-    std::wstring StoredName(const std::wstring& name) const {
-        wchar_t stored[16384];
-        for (DWORD i = 0;; ++i) {
-            DWORD length = 16384;
-            if (RegEnumValueW(key_.get(), i, stored, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-                return name;
-            if (_wcsicmp(stored, name.c_str()) == 0) return stored;
-        }
-    }
-
-    UniqueHKey key_;
-    std::vector<Saved> saved_;
-};
-
-struct LinkFields {
-    std::wstring target, folder, description, arguments;
-    bool operator==(const LinkFields&) const = default;
-};
-
-void PrintTo(const LinkFields& f, std::ostream* out) {
-    *out << "{target " << WideToUtf8(f.target) << ", folder " << WideToUtf8(f.folder) << ", description "
-         << WideToUtf8(f.description) << ", arguments " << WideToUtf8(f.arguments) << "}";
-}
-
-LinkFields ReadLink(const std::wstring& path) {
-    ComPtr<IShellLinkW> link;
-    ComPtr<IPersistFile> file;
-    LinkFields fields;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.put_void())) ||
-        FAILED(link->QueryInterface(IID_IPersistFile, file.put_void())) ||
-        FAILED(file->Load(path.c_str(), STGM_READ))) {
-        ADD_FAILURE() << "cannot load the link " << WideToUtf8(path);
-        return fields;
-    }
-    wchar_t text[INFOTIPSIZE] = {};
-    if (link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH) == S_OK) fields.target = text;
-    if (SUCCEEDED(link->GetWorkingDirectory(text, MAX_PATH))) fields.folder = text;
-    if (SUCCEEDED(link->GetDescription(text, INFOTIPSIZE))) fields.description = text;
-    if (SUCCEEDED(link->GetArguments(text, INFOTIPSIZE))) fields.arguments = text;
-    return fields;
-}
 
 // Every link file below a folder, as paths relative to it.
 void FindLinks(const std::wstring& base, const std::wstring& relative, std::vector<std::wstring>& links) {
