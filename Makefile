@@ -65,7 +65,7 @@ screenshots: win32
 # then unzipper.exe beside an NSIS installer of the same payload under Wine.
 bench: native win32
 	python3 bench/run_bench.py $(NATIVE_DIR)
-	python3 bench/wine_bench.py $(WIN32_DIR)
+	scripts/with-display.sh python3 bench/wine_bench.py $(WIN32_DIR)
 
 # The uninstall log's writer beside key-by-key profile writes, under Wine in a prefix of its own.
 .PHONY: bench-uninstall-log

@@ -20,11 +20,16 @@ archives = {
 def prepare():
     """Makes the payload and every archive that is missing."""
     os.makedirs(work, exist_ok=True)
-    if not os.path.isfile(os.path.join(work, 'payload.done')):
-        shutil.rmtree(payload, ignore_errors=True)
+    # The mark names the payload's version: a changed payload is made anew,
+    # with everything made from it.
+    done = os.path.join(work, 'payload-2.done')
+    if not os.path.isfile(done):
+        for name in os.listdir(work):
+            path = os.path.join(work, name)
+            shutil.rmtree(path) if os.path.isdir(path) else os.remove(path)
         print(subprocess.run([sys.executable, os.path.join(here, 'make_payload.py'), payload],
                              check=True, capture_output=True, text=True).stdout.strip())
-        open(os.path.join(work, 'payload.done'), 'w').close()
+        open(done, 'w').close()
     for file, flags in archives.values():
         path = os.path.join(work, file)
         if not os.path.isfile(path):

@@ -90,4 +90,10 @@ for i, (make, n) in enumerate([(binary, 36 << 20), (media, 24 << 20), (text, 22 
     write(os.path.join(root, 'Large', 'large%d.%s' % (i, 'bin')), make(n))
     total += n
     count += 1
+# Like every product tree, a language catalogue, which the installer records
+# the chosen language in.
+language = b'[System]\r\nLanguageList=EN||DE\r\nLanguare=0\r\nEN=English||German\r\n'
+write(os.path.join(root, 'Lang', 'Language.ini'), language)
+total += len(language)
+count += 1
 print('%d files, %.1f MB' % (count, total / 1e6))

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "localisation/multi_language.h"
@@ -17,6 +18,7 @@
 #include "ui/picture.h"
 #include "unzip/unzipper.h"
 
+class TPacer;
 class TUninstallLog;
 
 class TForm1 : public TForm {
@@ -96,6 +98,8 @@ public:
     void ButtonNext3Click(TControl& sender);
     // Extracts the payload S + "Setup.dat" into the destination folder.
     void ExtractPayload();
+    // Puts the status line's latest text on the screen now.
+    void ShowPendingStatus();
     void UnZipper1TotalPercentDone(TUnZipper& sender, int32_t percent);
     void UnZipper1StartUnZip(TUnZipper& sender, int32_t fileIndex, std::string& fName, bool& skip);
     void UnZipper1SkippingFile(TUnZipper& sender, TSkipReason reason, const std::string& fName, int32_t fileIndex,
@@ -126,4 +130,9 @@ private:
     // The record of extracted files for the product's uninstaller; made when
     // the payload's extraction starts.
     std::unique_ptr<TUninstallLog> uninstallLog_;
+    // The status line during extraction: its message, its text waiting to be
+    // shown, and the pace at which it is.
+    std::wstring statusFormat_;
+    std::optional<std::wstring> pendingStatus_;
+    std::unique_ptr<TPacer> statusPacer_;
 };

@@ -106,12 +106,16 @@ int wmain(int argc, wchar_t** argv) {
     // The installing page: shot once the work is under way. The program is
     // busy, so only what needs no answer from it is asked here.
     bool shotInstalling = shots.empty();
+    unsigned polls = 0;
     while (wizard.Page() != 4) {
         if (!wizard.Running()) return Fail("the program ended during the installation");
-        if (HWND box = wizard.WaitForDialog(0)) {
-            std::fprintf(stderr, "drive_setup: a message box: %ls\n", TSetupDriver::DialogText(box).c_str());
-            return 1;
-        }
+        // A message box ends the drive (looked for now and then: each look
+        // asks the system about every window).
+        if (++polls % 10 == 0)
+            if (HWND box = wizard.WaitForDialog(0)) {
+                std::fprintf(stderr, "drive_setup: a message box: %ls\n", TSetupDriver::DialogText(box).c_str());
+                return 1;
+            }
         if (!shotInstalling && wizard.Page() == 3) {
             // Half way, or busy in a step that blocks the window (what it
             // shows then stays on the screen).
@@ -121,7 +125,7 @@ int wmain(int argc, wchar_t** argv) {
                 shotInstalling = true;
             }
         }
-        Sleep(20);  // gently: the program and the Wine server share the processors
+        Sleep(50);  // gently: the program and the Wine server share the processors
     }
     QueryPerformanceCounter(&ended);
     std::printf("%.3f\n", static_cast<double>(ended.QuadPart - started.QuadPart) / static_cast<double>(frequency.QuadPart));

@@ -153,13 +153,15 @@ bool TSetupDriver::TryProgressPosition(int& position, UINT timeoutMs) {
 
 std::vector<HWND> TSetupDriver::Pages() {
     // The pages are the page control's children (the form's grandchildren);
-    // made in page order, their identifiers order them.
-    std::vector<HWND> sheets;
-    for (HWND child : Descendants(Window()))
-        if (GetParent(GetParent(child)) == Window()) sheets.push_back(child);
-    std::sort(sheets.begin(), sheets.end(),
-              [](HWND a, HWND b) { return GetWindowLongPtrW(a, GWLP_ID) < GetWindowLongPtrW(b, GWLP_ID); });
-    return sheets;
+    // made in page order, their identifiers order them. They live as long as
+    // the window, so they are looked up once.
+    if (pages_.empty() && Window()) {
+        for (HWND child : Descendants(Window()))
+            if (GetParent(GetParent(child)) == Window()) pages_.push_back(child);
+        std::sort(pages_.begin(), pages_.end(),
+                  [](HWND a, HWND b) { return GetWindowLongPtrW(a, GWLP_ID) < GetWindowLongPtrW(b, GWLP_ID); });
+    }
+    return pages_;
 }
 
 int TSetupDriver::Page() {

@@ -69,4 +69,5 @@ private:
 
     PROCESS_INFORMATION info_{};
     HWND window_ = nullptr;
+    std::vector<HWND> pages_;
 };
