@@ -3,6 +3,7 @@
 // object's lifetime.
 #pragma once
 
+#include <deque>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@ public:
     std::vector<std::wstring> shown;  // "kind: caption: text"
     int messageBoxAnswer = IDOK;
     bool confirmAnswer = false;
+    std::deque<bool> confirmAnswers;  // answered first, one each, before confirmAnswer
     std::optional<std::wstring> folderAnswer;
     std::vector<unsigned> exits;
     int pumps = 0;
@@ -27,7 +29,10 @@ public:
     }
     bool ConfirmYesNo(const std::wstring& text) override {
         shown.push_back(L"confirm: " + text);
-        return confirmAnswer;
+        if (confirmAnswers.empty()) return confirmAnswer;
+        const bool answer = confirmAnswers.front();
+        confirmAnswers.pop_front();
+        return answer;
     }
     void ShowError(const std::wstring& text) override { shown.push_back(L"error: " + ErrorBoxText(text)); }
     std::optional<std::wstring> BrowseForFolder(const std::string& prompt) override {
