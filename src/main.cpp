@@ -6,28 +6,12 @@
 #include "ui/form.h"
 #include "util/file_ops.h"
 #include "util/handles.h"
+#include "util/hardening.h"
 #include "util/message_pump.h"
 #include "wizard/U1.h"
 
-namespace {
-
-// Setup.exe is usually started from a download folder that an attacker may
-// have filled with DLLs named like system ones: load DLLs from System32 only,
-// never from the program's folder or the current directory, and stop on heap
-// corruption instead of running on.
-void HardenProcess() {
-    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(
-        reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
-    if (setDefault) setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
-    SetDllDirectoryW(L"");
-    HeapSetInformation(nullptr, HeapEnableTerminationOnCorruption, nullptr, 0);
-}
-
-}  // namespace
-
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // Setup.exe is usually started from a download folder: hardening first.
     HardenProcess();
     ComApartment com;
     TMultiLanguage& catalogue = MultiLanguage();  // the catalogue exists before the first window

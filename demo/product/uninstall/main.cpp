@@ -21,24 +21,12 @@
 #include "uninstall/self_removal.h"
 #include "util/error.h"
 #include "util/file_ops.h"
+#include "util/hardening.h"
 #include "util/path.h"
 
 namespace {
 
 enum ExitCode { kRemoved = 0, kDeclined = 1, kNoLog = 2, kFilesInUse = 3, kFailed = 4 };
-
-// The uninstaller's copy runs from the temporary folder, where anyone may
-// have left DLLs named like system ones: load DLLs from System32 only, and
-// stop on heap corruption instead of running on.
-void HardenProcess() {
-    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(
-        reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
-    if (setDefault) setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
-    SetDllDirectoryW(L"");
-    HeapSetInformation(nullptr, HeapEnableTerminationOnCorruption, nullptr, 0);
-}
 
 std::vector<std::wstring> Arguments() {
     int count = 0;
@@ -111,7 +99,7 @@ private:
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    HardenProcess();
+    HardenProcess();  // its copy runs from the temporary folder
     std::vector<std::wstring> arguments = Arguments();
     bool quiet = false;
     for (const std::wstring& argument : arguments)
