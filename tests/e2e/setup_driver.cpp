@@ -228,13 +228,21 @@ void TSetupDriver::Type(WORD key, bool alt) {
         PostMessageW(focus, WM_KEYDOWN, key, 1 | (scan << 16));
         PostMessageW(focus, WM_KEYUP, key, 1 | (scan << 16) | (3u << 30));
     }
-    Sleep(300);  // the program reads its queue in its own time
 }
 
 HWND TSetupDriver::Focus() {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
     return GetGUIThreadInfo(info_.dwThreadId, &info) ? info.hwndFocus : nullptr;
+}
+
+bool TSetupDriver::WaitForFocus(const wchar_t* name, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (Focus() != Control(name) || !Focus()) {
+        if (GetTickCount() - start > timeoutMs || !Running()) return false;
+        Sleep(25);
+    }
+    return true;
 }
 
 bool TSetupDriver::WaitForExit(DWORD timeoutMs, DWORD& exitCode) {

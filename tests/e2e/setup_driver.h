@@ -56,6 +56,8 @@ public:
     void Type(WORD key, bool alt = false);
     // The control with the keyboard focus, or null.
     HWND Focus();
+    // Waits until the control of that name has the focus (false after the timeout).
+    bool WaitForFocus(const wchar_t* name, DWORD timeoutMs = 5000);
 
     // Waits for the program to end and gives its exit code; false after the timeout.
     bool WaitForExit(DWORD timeoutMs, DWORD& exitCode);

@@ -143,14 +143,15 @@ TEST_F(SetupExeTest, CancelEndsAtOnceOnTheWelcomePageAndAsksElsewhere) {
 
 TEST_F(SetupExeTest, TheKeyboardWorksAsInAnyDialog) {
     TSetupDriver& wizard = Run();
-    EXPECT_EQ(wizard.Focus(), wizard.Control(L"ButtonNext1"));
+    EXPECT_TRUE(wizard.WaitForFocus(L"ButtonNext1"));
     wizard.Type(VK_RETURN);  // Enter presses the page's default button
-    ASSERT_TRUE(wizard.WaitForPage(1, 3000));
-    EXPECT_EQ(wizard.Focus(), wizard.Control(L"ButtonNext2"));
+    ASSERT_TRUE(wizard.WaitForPage(1, 5000));
+    EXPECT_TRUE(wizard.WaitForFocus(L"ButtonNext2"));
     wizard.Type('B', true);  // Alt+B: "EN &Back"
-    ASSERT_TRUE(wizard.WaitForPage(0, 3000));
+    ASSERT_TRUE(wizard.WaitForPage(0, 5000));
+    EXPECT_TRUE(wizard.WaitForFocus(L"ButtonNext1"));
     wizard.Type(VK_TAB);  // from Next to Cancel (Back is disabled)
-    EXPECT_EQ(wizard.Focus(), wizard.Control(L"ButtonCancel1"));
+    EXPECT_TRUE(wizard.WaitForFocus(L"ButtonCancel1"));
     wizard.Type(VK_RETURN);  // Enter presses the focused button: Cancel on the welcome page ends at once
     ExpectExitCodeZero();
 }
