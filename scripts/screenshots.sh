@@ -2,7 +2,8 @@
 # Renders every page of the wizard in every language of the demo setup
 # folder to build/screenshots/<language>-<page>.png: the real Setup.exe,
 # driven from outside by drive_setup under Xvfb, installing the demo product
-# into a scratch folder of the build tree's Wine prefix.
+# where it proposes (C:\Program Files\ZantivoSys\ of the build tree's Wine
+# prefix).
 #   screenshots.sh BUILD_DIR
 set -euo pipefail
 build=$(readlink -f "${1:-build/win32}")
@@ -29,11 +30,11 @@ PY
 for language in $languages; do
   folder=$root/build/demo-$language
   "$root/demo/make-demo-folder.sh" --start-language "$language" "$build/Setup.exe" "$folder" >/dev/null
-  target=$(mktemp -d "$build/screenshot-install.XXXXXX")
+  # As on a machine without an earlier installation: the default folder shows.
+  "$root/scripts/wine-run.sh" --prefix "$prefix" reg delete 'HKCU\Software\Zantivo' /f >/dev/null 2>&1 || true
   "$root/scripts/wine-run.sh" --prefix "$prefix" "$build/tests/drive_setup.exe" \
-    "$(WINEPREFIX=$prefix winepath -w "$folder/Setup.exe")" --folder "$(WINEPREFIX=$prefix winepath -w "$target")" \
+    "$(WINEPREFIX=$prefix winepath -w "$folder/Setup.exe")" \
     --shots "$(WINEPREFIX=$prefix winepath -w "$raw")" --name "$language" --install --finish >/dev/null
-  rm -rf "$target"
   for page in 0 1 2 3 4; do
     [ -f "$raw/$language-$page.bmp" ] && convert "$raw/$language-$page.bmp" "$shots/$language-$page.png"
   done
