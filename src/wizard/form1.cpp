@@ -9,7 +9,6 @@
 #include "install/uninstall_log.h"
 #include "ui/dialogs.h"
 #include "util/pacer.h"
-#include "util/win_error.h"
 #include "wizard/artwork.h"
 #include "wizard/form_layout.h"
 #include "wizard/unzip_dialogs.h"
