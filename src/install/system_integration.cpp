@@ -7,6 +7,7 @@
 #include "util/path.h"
 #include "util/registry.h"
 #include "wizard/process.h"
+#include "wizard/system_folders.h"
 
 namespace {
 
@@ -45,11 +46,10 @@ void GrantFolderPermissions(const std::wstring& folder) {
 }
 
 void InstallMemoryManager(const std::wstring& destination) {
-    wchar_t windows[MAX_PATH];
-    UINT length = GetWindowsDirectoryW(windows, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return;
+    const std::wstring windows = WindowsFolder();
+    if (windows.size() < 3) return;  // the system named no Windows folder
     // The 16-bit "System" folder below the Windows folder, not System32.
-    std::wstring target = std::wstring(windows, length) + L"\\System\\borlndmm.dll";
+    std::wstring target = windows + L"System\\borlndmm.dll";
     std::wstring source = destination + L"bin\\borlndmm.dll";
     // CopyFileW's fail-if-exists keeps a file that appears after the test.
     if (!FileExistsW(target) && FileExistsW(source)) CopyFileW(source.c_str(), target.c_str(), TRUE);

@@ -10,7 +10,7 @@
 
 #ifdef _WIN32
 #include "localisation/ini_file.h"
-#include "setupcheck/setup_folder_spec.h"
+#include "setupcheck/setup_folder_plan.h"
 #include "unzip/unzip_test_support.h"
 #endif
 

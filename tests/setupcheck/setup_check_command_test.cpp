@@ -10,7 +10,7 @@
 
 #include "platform.h"
 #include "setup_check.h"
-#include "setupcheck/setup_folder_spec.h"
+#include "setupcheck/setup_folder_plan.h"
 #include "unzip/unzip_test_support.h"
 #include "util/error.h"
 
@@ -34,10 +34,10 @@ std::vector<std::pair<std::string, std::string>> Snapshot(const fs::path& root) 
 
 TEST(SetupCheckCommandTest, ReportsLinesAndASummaryOrJsonWithTheExitStatus) {
     TempDir dir;
-    TSetupSpec spec = GoodSetup();
-    spec.Ini("lang/ResEN.ini").Remove(L"Res", L"00000_00017");                  // an error
-    spec.Ini("lang/Language.ini").Set(L"System", L"Languare", L"7");            // a warning
-    spec.Write(dir / "setup");
+    TSetupPlan plan = GoodSetup();
+    plan.Ini("lang/ResEN.ini").Remove(L"Res", L"00000_00017");                  // an error
+    plan.Ini("lang/Language.ini").Set(L"System", L"Languare", L"7");            // a warning
+    plan.Write(dir / "setup");
     const std::wstring folder = WidePath(dir / "setup");
 
     const TRun lines = Command({L"--code-page", L"1252", folder});
@@ -62,14 +62,14 @@ TEST(SetupCheckCommandTest, ReportsLinesAndASummaryOrJsonWithTheExitStatus) {
               "nothing\"}\n"
               "]\n");
 
-    spec.Ini("lang/ResEN.ini").Set(L"Res", L"00000_00017", L"Setup.dat is missing.");
-    spec.Write(dir / "setup");
+    plan.Ini("lang/ResEN.ini").Set(L"Res", L"00000_00017", L"Setup.dat is missing.");
+    plan.Write(dir / "setup");
     const TRun warnings = Command({folder, L"--code-page", L"1252"});
     EXPECT_EQ(warnings.status, 1);
     EXPECT_NE(warnings.out.find("setupcheck: 0 errors, 1 warning\n"), std::string::npos) << warnings.out;
 
-    spec.Ini("lang/Language.ini").Set(L"System", L"Languare", L"1");
-    spec.Write(dir / "setup");
+    plan.Ini("lang/Language.ini").Set(L"System", L"Languare", L"1");
+    plan.Write(dir / "setup");
     const TRun clean = Command({folder, L"--code-page", L"1252"});
     EXPECT_EQ(clean.status, 0);
     EXPECT_EQ(clean.out, "setupcheck: clean, no findings\n");
@@ -104,11 +104,11 @@ TEST(SetupCheckCommandTest, UsageErrorsAndAFolderThatIsNone) {
 // text there are an error; the same bytes pass in a code page that has them.
 TEST(SetupCheckCommandTest, ChecksEightBitFilesInTheNamedCodePage) {
     TempDir dir;
-    TSetupSpec spec = GoodSetup();
+    TSetupPlan plan = GoodSetup();
     // B0 20: a degree sign and a blank in code page 1252; in 936 a lead byte without its partner.
-    spec.files["Config.ini"] = Encode(spec.Ini("Config.ini").Text(), TEncoding::Ansi) + "[Notes]\r\nText=\xB0 \r\n";
-    spec.inis.erase("Config.ini");
-    spec.Write(dir / "setup");
+    plan.files["Config.ini"] = Encode(plan.Ini("Config.ini").Text(), TEncoding::Ansi) + "[Notes]\r\nText=\xB0 \r\n";
+    plan.inis.erase("Config.ini");
+    plan.Write(dir / "setup");
     const std::wstring folder = WidePath(dir / "setup");
 
     const TRun chinese = Command({L"--code-page", L"936", folder});
@@ -134,9 +134,9 @@ TEST(SetupCheckCommandTest, WritesNothingAndLeavesNothingBehind) {
     TempDir dir;
     fs::create_directories(dir / "temp");
     SetTemporaryFolder(dir / "temp");
-    TSetupSpec spec = GoodSetup();
-    spec.Entry("bin/viewer.dll").crc = TestCrc32("MZ a library") ^ 1;  // a damaged entry is extracted, then removed
-    spec.Write(dir / "setup");
+    TSetupPlan plan = GoodSetup();
+    plan.Entry("bin/viewer.dll").crc = TestCrc32("MZ a library") ^ 1;  // a damaged entry is extracted, then removed
+    plan.Write(dir / "setup");
     const auto before = Snapshot(dir / "setup");
 
     const std::vector<TFinding> findings = CheckSetupFolder(WidePath(dir / "setup"), 1252);

@@ -11,11 +11,11 @@
 #include "unzip/crafted_archive.h"
 
 // An INI file in the making: sections of keys, in order.
-class TIniSpec {
+class TIniPlan {
 public:
     // Replaces the key's value, or adds the key (and its section) at the end.
-    TIniSpec& Set(const std::wstring& section, const std::wstring& key, const std::wstring& value);
-    TIniSpec& Remove(const std::wstring& section, const std::wstring& key);
+    TIniPlan& Set(const std::wstring& section, const std::wstring& key, const std::wstring& value);
+    TIniPlan& Remove(const std::wstring& section, const std::wstring& key);
     // "[section]" and "key=value" lines, each ending in CR LF.
     std::wstring Text() const;
 
@@ -30,17 +30,17 @@ enum class TEncoding { Ansi, Utf16Le, Utf16Be, Utf8WithMark, Utf8WithoutMark };
 // the UTF-16 and marked forms begin with their byte-order mark.
 std::string Encode(const std::wstring& text, TEncoding encoding);
 
-struct TIniFileSpec {
-    TIniSpec ini;
+struct TIniFilePlan {
+    TIniPlan ini;
     TEncoding encoding;
 };
 
-struct TSetupSpec {
-    std::map<std::string, TIniFileSpec> inis;  // by path, '/' separators
+struct TSetupPlan {
+    std::map<std::string, TIniFilePlan> inis;  // by path, '/' separators
     std::map<std::string, std::string> files;   // any other file, by path
     std::vector<CraftedEntry> payload;          // Setup.dat, unless files holds one or this is empty
 
-    TIniSpec& Ini(const std::string& path) { return inis.at(path).ini; }
+    TIniPlan& Ini(const std::string& path) { return inis.at(path).ini; }
     CraftedEntry& Entry(const std::string& name);
     void Write(const std::filesystem::path& folder) const;
 };
@@ -50,4 +50,4 @@ inline const char kPayloadPassword[] = "417263";
 // Languages EN (UTF-16LE) and DE (UTF-16LE, with umlauts) with every message
 // text, form texts for a few controls, a payload with the product's files,
 // and SoftwareList.dat, BatchName.dat and Config.ini naming what is there.
-TSetupSpec GoodSetup();
+TSetupPlan GoodSetup();

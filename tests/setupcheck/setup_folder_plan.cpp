@@ -1,8 +1,8 @@
-#include "setupcheck/setup_folder_spec.h"
+#include "setupcheck/setup_folder_plan.h"
 
 #include "unzip/unzip_test_support.h"
 
-TIniSpec& TIniSpec::Set(const std::wstring& section, const std::wstring& key, const std::wstring& value) {
+TIniPlan& TIniPlan::Set(const std::wstring& section, const std::wstring& key, const std::wstring& value) {
     for (auto& [name, keys] : sections_) {
         if (name != section) continue;
         for (auto& entry : keys)
@@ -17,13 +17,13 @@ TIniSpec& TIniSpec::Set(const std::wstring& section, const std::wstring& key, co
     return *this;
 }
 
-TIniSpec& TIniSpec::Remove(const std::wstring& section, const std::wstring& key) {
+TIniPlan& TIniPlan::Remove(const std::wstring& section, const std::wstring& key) {
     for (auto& [name, keys] : sections_)
         if (name == section) std::erase_if(keys, [&](const auto& entry) { return entry.first == key; });
     return *this;
 }
 
-std::wstring TIniSpec::Text() const {
+std::wstring TIniPlan::Text() const {
     std::wstring text;
     for (const auto& [name, keys] : sections_) {
         text += L"[" + name + L"]\r\n";
@@ -71,23 +71,23 @@ std::string Encode(const std::wstring& text, TEncoding encoding) {
     return bytes;
 }
 
-CraftedEntry& TSetupSpec::Entry(const std::string& name) {
+CraftedEntry& TSetupPlan::Entry(const std::string& name) {
     for (CraftedEntry& entry : payload)
         if (entry.name == name) return entry;
     throw std::out_of_range("no payload entry " + name);
 }
 
-void TSetupSpec::Write(const std::filesystem::path& folder) const {
+void TSetupPlan::Write(const std::filesystem::path& folder) const {
     std::filesystem::create_directories(folder);
-    for (const auto& [path, spec] : inis) WriteFile(folder / path, Encode(spec.ini.Text(), spec.encoding));
+    for (const auto& [path, plan] : inis) WriteFile(folder / path, Encode(plan.ini.Text(), plan.encoding));
     for (const auto& [path, bytes] : files) WriteFile(folder / path, bytes);
     if (!payload.empty() && !files.count("Setup.dat")) WriteFile(folder / "Setup.dat", BuildArchive(payload));
 }
 
 namespace {
 
-TIniSpec MessageTexts(const std::vector<std::wstring>& texts) {
-    TIniSpec ini;
+TIniPlan MessageTexts(const std::vector<std::wstring>& texts) {
+    TIniPlan ini;
     for (size_t i = 0; i < texts.size(); ++i) {
         std::wstring id = std::to_wstring(i + 1);
         ini.Set(L"Res", L"00000_" + std::wstring(5 - id.size(), L'0') + id, texts[i]);
@@ -105,17 +105,17 @@ CraftedEntry Encrypted(const std::string& name, const std::string& data) {
 
 }  // namespace
 
-TSetupSpec GoodSetup() {
-    TSetupSpec spec;
-    TIniSpec catalogue;
+TSetupPlan GoodSetup() {
+    TSetupPlan plan;
+    TIniPlan catalogue;
     catalogue.Set(L"System", L"LanguageList", L"EN||DE")
         .Set(L"System", L"Languare", L"0")
         .Set(L"System", L"EN", L"English||German")
         .Set(L"System", L"DE", L"Englisch||Deutsch")
         .Set(L"Abbreviate", L"2057", L"EN");
-    spec.inis["lang/Language.ini"] = {catalogue, TEncoding::Ansi};
+    plan.inis["lang/Language.ini"] = {catalogue, TEncoding::Ansi};
 
-    TIniSpec english = MessageTexts({
+    TIniPlan english = MessageTexts({
         L"%s Setup", L"%s Setup Wizard", L"Welcome to the %s Setup Wizard", L"This wizard installs %s.",
         L"Click Next to continue.", L"Setup installs %s in this folder.", L"%s is installed.", L"Installing %s",
         L"Please wait while %s is installed.", L"The folder cannot be made.", L"Setup is ready to install.",
@@ -126,9 +126,9 @@ TSetupSpec GoodSetup() {
         .Set(L"FormRes", L"00000000102", L"Cancel")
         .Set(L"FormRes", L"00000000103", L"Completed")
         .Set(L"FormRes", L"00000000104", L"Start the program");
-    spec.inis["lang/ResEN.ini"] = {english, TEncoding::Utf16Le};
+    plan.inis["lang/ResEN.ini"] = {english, TEncoding::Utf16Le};
 
-    TIniSpec german = MessageTexts({
+    TIniPlan german = MessageTexts({
         L"%s-Installation", L"%s-Installations-Assistent", L"Willkommen beim %s-Installations-Assistenten",
         L"Dieser Assistent installiert %s.", L"Klicken Sie auf \u201eWeiter\u201c.", L"%s wird in diesen Ordner installiert.",
         L"%s ist installiert.", L"%s wird installiert", L"Bitte warten Sie, w\u00e4hrend %s installiert wird.",
@@ -140,25 +140,25 @@ TSetupSpec GoodSetup() {
         .Set(L"FormRes", L"00000000102", L"Abbrechen")
         .Set(L"FormRes", L"00000000103", L"Fertig")
         .Set(L"FormRes", L"00000000104", L"Programm starten");
-    spec.inis["lang/ResDE.ini"] = {german, TEncoding::Utf16Le};
+    plan.inis["lang/ResDE.ini"] = {german, TEncoding::Utf16Le};
 
-    TIniSpec formTexts;
+    TIniPlan formTexts;
     formTexts.Set(L"Form1", L"ButtonNext1", L"00000000101")
         .Set(L"Form1", L"ButtonNext2", L"00000000101")
         .Set(L"Form1", L"ButtonCancel1", L"00000000102")
         .Set(L"Form1", L"Label9", L"00000000103")
         .Set(L"Form1", L"CheckBox1", L"00000000104");
-    spec.inis["lang/FormRes.ini"] = {formTexts, TEncoding::Ansi};
+    plan.inis["lang/FormRes.ini"] = {formTexts, TEncoding::Ansi};
 
-    spec.payload = {Encrypted("Zantivo.exe", "MZ the product"), Encrypted("UnInstall.exe", "MZ its uninstaller"),
+    plan.payload = {Encrypted("Zantivo.exe", "MZ the product"), Encrypted("UnInstall.exe", "MZ its uninstaller"),
                     Encrypted("lang/ZantivoEN.pdf", "%PDF the manual"), Encrypted("bin/viewer.dll", "MZ a library")};
 
-    spec.files["redist/runtime.exe"] = "MZ a further installer";
-    spec.files["SoftwareList.dat"] = Encode(L"redist\\runtime.exe\r\n", TEncoding::Utf16Le);
-    spec.files["BatchName.dat"] = "Invoices\r\nLetters\r\n";
-    spec.files["docs/guide.pdf"] = "%PDF help";
-    TIniSpec config;
+    plan.files["redist/runtime.exe"] = "MZ a further installer";
+    plan.files["SoftwareList.dat"] = Encode(L"redist\\runtime.exe\r\n", TEncoding::Utf16Le);
+    plan.files["BatchName.dat"] = "Invoices\r\nLetters\r\n";
+    plan.files["docs/guide.pdf"] = "%PDF help";
+    TIniPlan config;
     config.Set(L"HelpFile", L"HelpFileName_2", L"docs\\guide.pdf");
-    spec.inis["Config.ini"] = {config, TEncoding::Ansi};
-    return spec;
+    plan.inis["Config.ini"] = {config, TEncoding::Ansi};
+    return plan;
 }
