@@ -4,6 +4,7 @@
 
 BUILD      := build
 WIN32_DIR  := $(BUILD)/win32
+WIN64_DIR  := $(BUILD)/win64
 NATIVE_DIR := $(BUILD)/native
 ASAN_DIR   := $(BUILD)/native-asan
 JOBS       ?= $(shell nproc)
@@ -13,18 +14,27 @@ CMAKE_GEN  := -G Ninja
 # Under load Wine 8 now and then kills a test process as it exits, after the
 # test passed (CTest sees "SegFault"; no Windows exception is raised): a
 # failed test gets one more run, which a real failure fails again.
-CTEST_WIN  := ctest --test-dir $(WIN32_DIR) -j$$(( $(JOBS) * 2 )) --output-on-failure --timeout 600 --repeat until-pass:2
+CTEST_WIN  := -j$$(( $(JOBS) * 2 )) --output-on-failure --timeout 600 --repeat until-pass:2
 CTEST_NAT  := --output-on-failure -j$(JOBS) --timeout 600
+# The Windows build whose programs run here (win32 where this machine starts
+# Wine's 32-bit loader, else win64; WINDOWS_BUILD=win32|win64 forces one),
+# chosen when a recipe runs, after the bootstrap has installed Wine.
+CHOOSE_WINDOWS := windows=$$(scripts/windows-build.sh) || exit 1
+export WINDOWS_BUILD
 
-.PHONY: all bootstrap win32 native native-asan test test-win32 test-native test-fuzz demo screenshots bench fuzz clean
+.PHONY: all bootstrap win32 win64 windows native native-asan test test-windows test-win32 test-win64 test-native test-fuzz demo \
+        screenshots bench fuzz clean
 
-all: win32 native
+all: windows native
 
 bootstrap:
 	@scripts/bootstrap.sh
 
 $(WIN32_DIR)/build.ninja: | bootstrap
 	cmake -S . -B $(WIN32_DIR) $(CMAKE_GEN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw32.cmake -Wno-dev
+
+$(WIN64_DIR)/build.ninja: | bootstrap
+	cmake -S . -B $(WIN64_DIR) $(CMAKE_GEN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw64.cmake -Wno-dev
 
 $(NATIVE_DIR)/build.ninja: | bootstrap
 	cmake -S . -B $(NATIVE_DIR) $(CMAKE_GEN) -Wno-dev
@@ -34,6 +44,12 @@ $(ASAN_DIR)/build.ninja: | bootstrap
 
 win32: bootstrap $(WIN32_DIR)/build.ninja
 	cmake --build $(WIN32_DIR) -j$(JOBS)
+
+win64: bootstrap $(WIN64_DIR)/build.ninja
+	cmake --build $(WIN64_DIR) -j$(JOBS)
+
+# Both Windows builds always compile, whichever of them runs here.
+windows: win32 win64
 
 native: bootstrap $(NATIVE_DIR)/build.ninja
 	cmake --build $(NATIVE_DIR) -j$(JOBS)
@@ -45,37 +61,49 @@ test-native: native native-asan
 	ctest --test-dir $(NATIVE_DIR) $(CTEST_NAT)
 	ctest --test-dir $(ASAN_DIR) $(CTEST_NAT)
 
-# One Xvfb for the whole run when there is no display; the Wine server of the
-# test prefix is stopped afterwards so nothing outlives the run.
-test-win32: win32
-	scripts/with-display.sh $(CTEST_WIN); status=$$?; \
-	  WINEPREFIX=$(abspath $(WIN32_DIR))/wineprefix wineserver -k 2>/dev/null; exit $$status
+# Both Setup.exe files are checked (GUI program, manifest, imports: no Wine
+# needed); then the whole Windows suite of the build this machine runs, under
+# one Xvfb when there is no display. The Wine server of the test prefix is
+# stopped afterwards so nothing outlives the run.
+test-windows: windows
+	@$(CHOOSE_WINDOWS); \
+	for build in $(WIN32_DIR) $(WIN64_DIR); do tests/check_setup_exe.sh $$build/Setup.exe || exit 1; done; \
+	scripts/with-display.sh ctest --test-dir $(BUILD)/$$windows $(CTEST_WIN); status=$$?; \
+	  scripts/wine-stop.sh $(BUILD)/$$windows/wineprefix; exit $$status
+
+# One Windows build's suite, whatever this machine would choose.
+test-win32 test-win64: test-%: %
+	WINDOWS_BUILD=$* $(MAKE) --no-print-directory test-windows
 
 # A few seconds of every fuzz target, so a broken harness shows in CI.
 FUZZ_SMOKE_SECONDS ?= 3
 test-fuzz: bootstrap
 	scripts/fuzz.sh $(FUZZ_SMOKE_SECONDS)
 
-test: test-fuzz test-native test-win32
+test: test-fuzz test-native test-windows
 
-demo: win32
-	scripts/demo.sh $(WIN32_DIR)
+# The demo, screenshots and benchmark use the Windows build this machine runs.
+demo: bootstrap
+	@$(CHOOSE_WINDOWS); $(MAKE) --no-print-directory $$windows && scripts/demo.sh $(BUILD)/$$windows
 
-screenshots: win32
-	scripts/screenshots.sh $(WIN32_DIR)
+screenshots: bootstrap
+	@$(CHOOSE_WINDOWS); $(MAKE) --no-print-directory $$windows && scripts/screenshots.sh $(BUILD)/$$windows
 
 # Extraction speed beside Info-ZIP unzip, bsdtar, 7z and Python's zipfile;
 # then unzipper.exe beside an NSIS installer of the same payload under Wine.
-bench: native win32
+bench: native bootstrap
 	python3 bench/run_bench.py $(NATIVE_DIR)
-	scripts/with-display.sh python3 bench/wine_bench.py $(WIN32_DIR)
+	@$(CHOOSE_WINDOWS); $(MAKE) --no-print-directory $$windows && \
+	  scripts/with-display.sh python3 bench/wine_bench.py $(BUILD)/$$windows
 
 # The uninstall log's writer beside key-by-key profile writes, under Wine in a prefix of its own.
 .PHONY: bench-uninstall-log
 bench: bench-uninstall-log
-bench-uninstall-log: win32
-	scripts/wine-run.sh --prefix $(BUILD)/bench-wineprefix $(WIN32_DIR)/bench/uninstall_log/uninstall_log_bench.exe; \
-	  status=$$?; WINEPREFIX=$(abspath $(BUILD))/bench-wineprefix wineserver -k 2>/dev/null; exit $$status
+bench-uninstall-log: bootstrap
+	@$(CHOOSE_WINDOWS); $(MAKE) --no-print-directory $$windows && \
+	scripts/wine-run.sh --arch $$windows --prefix $(BUILD)/bench-wineprefix-$$windows \
+	  $(BUILD)/$$windows/bench/uninstall_log/uninstall_log_bench.exe; \
+	  status=$$?; scripts/wine-stop.sh $(BUILD)/bench-wineprefix-$$windows; exit $$status
 
 # libFuzzer targets on their corpora, FUZZ_SECONDS each.
 FUZZ_SECONDS ?= 300

@@ -6,8 +6,10 @@ unzipper.exe (from the same archive), beside a silent NSIS installer of the
 same tree (built here by Debian's makensis, zlib per file) and Wine's xcopy
 of the tree. All run in one Wine prefix kept for benchmarks, write to
 the same tmpfs folder, and take turns round by round; medians are printed.
-The program and its wineserver are pinned to BENCH_CPUS (default CPU 0;
-empty for no pinning). Last, the Win32 file calls unzipper.exe makes per
+The programs are those of the Windows build given (win32 or win64), under
+that build's own Wine loader; the NSIS installer is built for the same
+processor. The program and its wineserver are pinned to BENCH_CPUS (default
+CPU 0; empty for no pinning). Last, the Win32 file calls unzipper.exe makes per
 extracted file, counted from Wine's relay trace on a smaller archive.
 
 A contender is a function below that returns the command putting the
@@ -17,6 +19,7 @@ import os
 import re
 import shutil
 import statistics
+import struct
 import subprocess
 import sys
 import time
@@ -30,17 +33,32 @@ root = os.path.dirname(here)
 build = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else 'build/win32')
 rounds = int(os.environ.get('BENCH_ROUNDS', '5'))
 cpus = os.environ.get('BENCH_CPUS', '0')
-prefix = os.path.join(os.path.dirname(build), 'wine-bench', 'prefix')
+
+def build_arch(build):
+    """win32 or win64: the architecture the build's cache records."""
+    with open(os.path.join(build, 'CMakeCache.txt')) as f:
+        for line in f:
+            if line.startswith('SETUP_WINDOWS_ARCH:'):
+                return line.split('=', 1)[1].strip()
+    raise SystemExit('%s is not a configured Windows build' % build)
+
+
+arch = build_arch(build)
+prefix = os.path.join(os.path.dirname(build), 'wine-bench-' + arch, 'prefix')
 unzipper_exe = os.path.join(build, 'tools', 'unzipper.exe')
 drive_setup_exe = os.path.join(build, 'tests', 'drive_setup.exe')
 setup_folder = os.path.join(work, 'setup-folder')
 archive = os.path.join(work, 'encrypted.zip')
-installer = os.path.join(work, 'payload-nsis.exe')
+installer = os.path.join(work, 'payload-nsis-%s.exe' % arch)
 out = os.path.join(work, 'wine-out')
 
 pin = ['taskset', '-c', cpus] if cpus else []
-wine_env = dict(os.environ, WINEPREFIX=prefix, WINEARCH='win32', WINEDEBUG='-all',
-                WINEDLLOVERRIDES='mscoree,mshtml=')
+# The architecture's own loader and server, never Debian's wrapper (which
+# takes the 32-bit loader even where it cannot start).
+wine = '/usr/lib/wine/wine64' if arch == 'win64' else '/usr/lib/wine/wine'
+wineserver = '/usr/lib/wine/wineserver64'
+wine_env = dict(os.environ, WINEPREFIX=prefix, WINEARCH=arch, WINELOADER=wine, WINESERVER=wineserver,
+                WINEDEBUG='-all', WINEDLLOVERRIDES='mscoree,mshtml=')
 
 
 def win(path):
@@ -65,20 +83,20 @@ def setup_exe(folder):
     # Through drive S:, the benchmark's folder: the product's data folder goes
     # to the destination drive's root, which must not be Z:\ (the Linux root).
     destination = 'S:\\' + os.path.relpath(folder, work).replace('/', '\\')
-    return Installer(['wine', drive_setup_exe, win(os.path.join(setup_folder, 'Setup.exe')),
+    return Installer([wine, drive_setup_exe, win(os.path.join(setup_folder, 'Setup.exe')),
                       '--folder', destination, '--install', '--finish'])
 
 
 def unzipper(folder):
-    return ['wine', unzipper_exe, '-q', '-o', 'always', '-P', password, '-d', win(folder), win(archive)]
+    return [wine, unzipper_exe, '-q', '-o', 'always', '-P', password, '-d', win(folder), win(archive)]
 
 
 def nsis_installer(folder):
-    return ['wine', installer, '/S', '/D=' + win(folder)]
+    return [wine, installer, '/S', '/D=' + win(folder)]
 
 
 def wine_xcopy(folder):
-    return ['wine', 'xcopy', '/E', '/I', '/Q', '/Y', win(payload), win(folder)]
+    return [wine, 'xcopy', '/E', '/I', '/Q', '/Y', win(payload), win(folder)]
 
 
 CONTENDERS = {
@@ -92,15 +110,17 @@ CONTENDERS = {
 # ---- setting up ----
 
 def build_nsis_installer():
-    """A silent installer of the payload tree: every file zlib-compressed on
-    its own, as NSIS does unless told to be solid."""
+    """A silent installer of the payload tree for the build's processor:
+    every file zlib-compressed on its own, as NSIS does unless told to be
+    solid."""
     if os.path.isfile(installer):
         return
-    script = os.path.join(work, 'payload.nsi')
+    script = os.path.join(work, 'payload-%s.nsi' % arch)
+    target = 'amd64-unicode' if arch == 'win64' else 'x86-unicode'
     with open(script, 'w') as f:
-        f.write('Unicode true\nSetCompressor zlib\nName "Payload"\nOutFile "%s"\n'
+        f.write('Unicode true\nTarget %s\nSetCompressor zlib\nName "Payload"\nOutFile "%s"\n'
                 'InstallDir "C:\\Payload"\nRequestExecutionLevel user\nSilentInstall silent\n'
-                'Section\n  SetOutPath "$INSTDIR"\n  File /r "%s/*"\nSectionEnd\n' % (installer, payload))
+                'Section\n  SetOutPath "$INSTDIR"\n  File /r "%s/*"\nSectionEnd\n' % (target, installer, payload))
     subprocess.run(['makensis', '-V1', script], check=True)
 
 
@@ -119,21 +139,22 @@ def build_setup_folder():
 def start_wine():
     """Makes the prefix once, then starts its wineserver pinned and persistent,
     with the prefix's services up, so no timed run pays for starting them."""
-    subprocess.run([os.path.join(root, 'scripts', 'wine-run.sh'), '--prefix', prefix, 'cmd', '/c', 'exit'],
+    subprocess.run([os.path.join(root, 'scripts', 'wine-run.sh'), '--arch', arch, '--prefix', prefix,
+                    'cmd', '/c', 'exit'],
                    env=wine_env, check=False,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     stop_wine()
     drive = os.path.join(prefix, 'dosdevices', 's:')
     if not os.path.islink(drive):
         os.symlink(work, drive)
-    subprocess.run(pin + ['wineserver', '-p'], env=wine_env, check=True)
-    subprocess.run(pin + ['wine', 'cmd', '/c', 'exit'], env=wine_env, check=True,
+    subprocess.run(pin + [wineserver, '-p'], env=wine_env, check=True)
+    subprocess.run(pin + [wine, 'cmd', '/c', 'exit'], env=wine_env, check=True,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
 def stop_wine():
-    subprocess.run(['wineserver', '-k'], env=wine_env, stderr=subprocess.DEVNULL)
-    subprocess.run(['wineserver', '-w'], env=wine_env, stderr=subprocess.DEVNULL)
+    subprocess.run([wineserver, '-k'], env=wine_env, stderr=subprocess.DEVNULL)
+    subprocess.run([wineserver, '-w'], env=wine_env, stderr=subprocess.DEVNULL)
 
 
 def run(contender, expected):
@@ -166,19 +187,31 @@ FILE_CALLS = ('CreateFileW', 'ReadFile', 'WriteFile', 'SetFilePointerEx', 'Close
               'SetFileInformationByHandle', 'CreateDirectoryW', 'DeleteFileW', 'FlushFileBuffers')
 
 
+def image_base(program):
+    """The address a Windows program asks to be loaded at (PE32 or PE32+)."""
+    with open(program, 'rb') as f:
+        data = f.read(4096)
+    optional = struct.unpack_from('<I', data, 0x3C)[0] + 24
+    magic, = struct.unpack_from('<H', data, optional)
+    return struct.unpack_from('<Q', data, optional + 24)[0] if magic == 0x20B else \
+        struct.unpack_from('<I', data, optional + 28)[0]
+
+
 def file_calls(patterns):
     """The file calls unzipper.exe's own code makes extracting count.zip
     (entries matching patterns), by name, from Wine's relay trace."""
     trace = os.path.join(work, 'relay.txt')
     target = os.path.join(work, 'count-out')
     shutil.rmtree(target, ignore_errors=True)
-    command = ['wine', unzipper_exe, '-q', '-o', 'always', '-P', password, '-d', win(target),
+    command = [wine, unzipper_exe, '-q', '-o', 'always', '-P', password, '-d', win(target),
                win(os.path.join(work, 'count.zip'))] + patterns
     with open(trace, 'w') as f:
         subprocess.run(pin + command, env=dict(wine_env, WINEDEBUG='+relay'), stdout=subprocess.DEVNULL, stderr=f)
     # The program's thread is the one that opens the archive; calls from its
-    # image (based at 0x400000) only, not from the runtime's DLLs.
-    call = re.compile(r'^([0-9a-f]+):Call KERNEL32\.(\w+)\((.*)\) ret=([0-9a-f]{8})$')
+    # image (at its preferred base: it has no relocations to move it) only,
+    # not from the runtime's DLLs.
+    base = image_base(unzipper_exe)
+    call = re.compile(r'^([0-9a-f]+):Call KERNEL32\.(\w+)\((.*)\) ret=([0-9a-f]+)$')
     thread, counts = None, Counter()
     with open(trace, errors='replace') as f:
         for line in f:
@@ -187,7 +220,7 @@ def file_calls(patterns):
                 continue
             if thread is None and m.group(2) == 'CreateFileW' and 'count.zip' in m.group(3):
                 thread = m.group(1)
-            if m.group(1) == thread and 0x400000 <= int(m.group(4), 16) < 0x1000000 and m.group(2) in FILE_CALLS:
+            if m.group(1) == thread and base <= int(m.group(4), 16) < base + 0xC00000 and m.group(2) in FILE_CALLS:
                 counts[m.group(2)] += 1
     os.remove(trace)
     shutil.rmtree(target, ignore_errors=True)
@@ -217,7 +250,7 @@ def main():
     try:
         where = 'CPU %s' % cpus if cpus else 'no CPU pinning'
         print('\nUnder Wine (%s): %d files, %.0f MB, into %s; program and wineserver on %s'
-              % (subprocess.run(['wine', '--version'], capture_output=True, text=True).stdout.strip(),
+              % (subprocess.run([wine, '--version'], capture_output=True, text=True).stdout.strip(),
                  expected[0], expected[1] / 1e6, out, where))
         print('%d rounds, interleaved, after one untimed round; medians in seconds; ratio = time / unzipper.exe time'
               % rounds)

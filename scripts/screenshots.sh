@@ -10,6 +10,10 @@ build=$(readlink -f "${1:-build/win32}")
 root=$(readlink -f "$(dirname "$0")/..")
 shots=$root/build/screenshots
 prefix=$build/wineprefix
+. "$root/scripts/wine-env.sh"
+arch=$(build_arch "$build")
+wine_select "$arch" "$prefix"
+run() { "$root/scripts/wine-run.sh" --arch "$arch" --prefix "$prefix" "$@"; }
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$build"
 fi
@@ -17,7 +21,7 @@ fi
 mkdir -p "$shots"
 rm -f "$shots"/*.png
 raw=$(mktemp -d)
-trap 'rm -rf "$raw"; WINEPREFIX=$prefix wineserver -k 2>/dev/null || true' EXIT
+trap 'rm -rf "$raw"; "$root/scripts/wine-stop.sh" "$prefix"' EXIT
 languages=$(python3 - "$root/demo/lang/Language.ini" <<'PY'
 import sys
 data = open(sys.argv[1], 'rb').read()
@@ -31,10 +35,9 @@ for language in $languages; do
   folder=$root/build/demo-$language
   "$root/demo/make-demo-folder.sh" --start-language "$language" "$build/Setup.exe" "$folder" >/dev/null
   # As on a machine without an earlier installation: the default folder shows.
-  "$root/scripts/wine-run.sh" --prefix "$prefix" reg delete 'HKCU\Software\Zantivo' /f >/dev/null 2>&1 || true
-  "$root/scripts/wine-run.sh" --prefix "$prefix" "$build/tests/drive_setup.exe" \
-    "$(WINEPREFIX=$prefix winepath -w "$folder/Setup.exe")" \
-    --shots "$(WINEPREFIX=$prefix winepath -w "$raw")" --name "$language" --install --finish >/dev/null
+  run reg delete 'HKCU\Software\Zantivo' /f >/dev/null 2>&1 || true
+  run "$build/tests/drive_setup.exe" "$(windows_path "$folder/Setup.exe")" \
+    --shots "$(windows_path "$raw")" --name "$language" --install --finish >/dev/null
   for page in 0 1 2 3 4; do
     [ -f "$raw/$language-$page.bmp" ] && convert "$raw/$language-$page.bmp" "$shots/$language-$page.png"
   done

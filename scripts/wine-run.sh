@@ -1,31 +1,47 @@
 #!/usr/bin/env bash
-# Runs a Windows program under Wine in the build tree's own prefix:
-#   wine-run.sh --prefix DIR PROGRAM [ARGS...]
-# CTest uses it as the cross-compiling emulator. The prefix is made once
-# (32-bit, no Mono or Gecko download prompts, frames drawn by Wine) and
-# reused; without a display the program runs under a private Xvfb.
+# Runs a Windows program under Wine in a prefix of the build tree:
+#   wine-run.sh --arch win32|win64 --prefix DIR PROGRAM [ARGS...]
+# CTest uses it as the cross-compiling emulator. The prefix is made once, of
+# the build's architecture (no Mono or Gecko download prompts, frames drawn
+# by Wine), and reused; without a display the program runs under a private
+# Xvfb. The loader is the architecture's own (scripts/wine-env.sh).
 set -euo pipefail
-[ "${1:-}" = "--prefix" ] || { echo "usage: wine-run.sh --prefix DIR PROGRAM [ARGS...]" >&2; exit 2; }
-export WINEPREFIX=$(readlink -m "$2"); shift 2
-export WINEARCH=win32
-export WINEDEBUG=${WINEDEBUG:--all}
+usage() { echo "usage: wine-run.sh --arch win32|win64 --prefix DIR PROGRAM [ARGS...]" >&2; exit 2; }
+arch="" prefix=""
+while [ $# -gt 0 ]; do
+  case $1 in
+    --arch) [ $# -ge 2 ] || usage; arch=$2; shift 2 ;;
+    --prefix) [ $# -ge 2 ] || usage; prefix=$2; shift 2 ;;
+    *) break ;;
+  esac
+done
+[ -n "$arch" ] && [ -n "$prefix" ] && [ $# -ge 1 ] || usage
+here=$(dirname "$(readlink -f "$0")")
+. "$here/wine-env.sh"
+wine_select "$arch" "$prefix"
 export WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 
 if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" --prefix "$WINEPREFIX" "$@"
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" --arch "$arch" --prefix "$WINEPREFIX" "$@"
 fi
 
-if [ ! -f "$WINEPREFIX/.setup-ready" ]; then
+# A prefix remembers its architecture; one of the other architecture (or an
+# unfinished one) is made again.
+ready() { [ "$(cat "$WINEPREFIX/.setup-ready" 2>/dev/null)" = "$arch" ]; }
+if ! ready; then
   mkdir -p "$(dirname "$WINEPREFIX")"
   (
     flock 9
-    if [ ! -f "$WINEPREFIX/.setup-ready" ]; then
+    if ! ready; then
       rm -rf "$WINEPREFIX"
-      wineboot -i >/dev/null 2>&1
+      wine wineboot -i >/dev/null 2>&1
       # Wine draws window frames itself, so screenshots under a bare Xvfb show them.
       wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
       wineserver -w
-      touch "$WINEPREFIX/.setup-ready"
+      # Every Windows has the old System folder beside System32; a 64-bit
+      # prefix made without 32-bit support lacks it.
+      mkdir -p "$WINEPREFIX/drive_c/windows/system"
+      echo "$arch" > "$WINEPREFIX/.setup-ready"
     fi
   ) 9>"$WINEPREFIX.lock"
 fi
@@ -54,7 +70,7 @@ lines = ['Windows Registry Editor Version 5.00', '',
 lines += ['"%s"=%s' % (face, link) for face in ('Tahoma', 'Tahoma Bold', 'MS Shell Dlg', 'MS Shell Dlg 2')]
 open(sys.argv[1], 'wb').write(('\r\n'.join(lines) + '\r\n').encode('utf-16'))
 PY
-      wine regedit /S "$(winepath -w "$reg")" >/dev/null 2>&1
+      wine regedit /S "$(windows_path "$reg")" >/dev/null 2>&1
       wineserver -w
       rm -f "$reg"
       cp -f /usr/share/wine/fonts/marlett.ttf /usr/share/wine/fonts/tahoma.ttf /usr/share/wine/fonts/tahomabd.ttf \
@@ -64,4 +80,4 @@ PY
   ) 9>"$WINEPREFIX.lock"
 fi
 
-exec wine "$@"
+exec "$WINELOADER" "$@"

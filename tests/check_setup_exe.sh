@@ -1,16 +1,28 @@
 #!/usr/bin/env bash
-# Setup.exe is a 32-bit GUI program that needs nothing but Windows' own DLLs.
+# Setup.exe is a GUI program for its build's processor that asks for
+# administrator rights in its manifest and needs nothing but Windows' own DLLs.
+# Each of the two builds is read with its own objdump.
 set -euo pipefail
 exe=$1
 kind=$(file -b "$exe")
 case "$kind" in
-  "PE32 executable (GUI) Intel 80386"*) ;;
-  *) echo "not a PE32 i386 GUI executable: $kind" >&2; exit 1 ;;
+  "PE32 executable (GUI) Intel 80386"*) objdump=i686-w64-mingw32-objdump arch=x86 ;;
+  "PE32+ executable (GUI) x86-64"*) objdump=x86_64-w64-mingw32-objdump arch=amd64 ;;
+  *) echo "not a Windows GUI program for i386 or x86-64: $kind" >&2; exit 1 ;;
 esac
+failed=0
+fail() { echo "$exe: $*" >&2; failed=$((failed + 1)); }
+
 allowed='^(kernel32|user32|gdi32|shell32|ole32|oleaut32|advapi32|comctl32|comdlg32|shlwapi|msvcrt|version)\.dll$'
-dlls=$(i686-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z')
-[ -n "$dlls" ] || { echo "no imports found" >&2; exit 1; }
+dlls=$("$objdump" -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z')
+[ -n "$dlls" ] || fail "no imports found"
 bad=$(printf '%s\n' "$dlls" | grep -Ev "$allowed" || true)
-if [ -n "$bad" ]; then echo "imports a DLL that Windows does not ship: $bad" >&2; exit 1; fi
-echo "imports: $(printf '%s ' $dlls)"
+[ -z "$bad" ] || fail "imports a DLL that Windows does not ship: $bad"
+
+manifest=$(python3 "$(dirname "$0")/pe_manifest.py" "$exe") || fail "carries no manifest"
+grep -q '<requestedExecutionLevel level="requireAdministrator"' <<<"$manifest" || fail "its manifest does not ask for administrator rights"
+grep -q "processorArchitecture=\"$arch\"" <<<"$manifest" || fail "its manifest does not name the processor $arch"
+
+echo "$kind; imports: $(printf '%s ' $dlls)"
+[ $failed -eq 0 ] || { echo "0 passed, $failed failed"; exit 1; }
 echo "1 passed, 0 failed"

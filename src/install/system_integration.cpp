@@ -17,6 +17,9 @@ constexpr wchar_t kBarcodeLibrary[] = L"bin\\PegasusImaging.ActiveX.BarcodeXpres
 // the class key opens with full access and holds "ProgID". When it does not
 // open, the test falls to HKEY_CLASSES_ROOT\ProgID, which normally is not
 // there, so the control is registered again.
+// On 64-bit Windows the 32-bit program reads the 32-bit view of the class
+// keys, where the 32-bit control registers; the 64-bit build reads the 64-bit
+// view, so there it registers a 32-bit control again at every installation.
 bool BarcodeClassRegistered() {
     TRegKey classKey = TRegKey::Open(HKEY_CLASSES_ROOT, kBarcodeClassKey, KEY_ALL_ACCESS);
     if (classKey.IsOpen()) return classKey.HasSubKey(L"ProgID");

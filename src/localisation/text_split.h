@@ -40,7 +40,7 @@ void CleanList(TTaggedList<Text>& list) {
         return true;
     };
     for (size_t i = list.items.size(); i-- > 0;)
-        if (blank(list.items[i].text)) list.items.erase(list.items.begin() + static_cast<long>(i));
+        if (blank(list.items[i].text)) list.items.erase(list.items.begin() + static_cast<std::ptrdiff_t>(i));
     for (size_t i = 0; i < list.items.size(); ++i) list.items[i].tag = static_cast<int>(i);
 }
 

@@ -71,6 +71,10 @@ bool RunBatchFile(const std::wstring& path) {
     // /d: no AutoRun commands from the registry; /v:off: "!" in a path stays a
     // letter even where delayed expansion is switched on for every cmd.
     std::wstring commandLine = L"cmd.exe /d /v:off /c \".\\" + ExtractName(path) + L"\"";
+    // The 32-bit program on 64-bit Windows names System32 and gets the 32-bit
+    // cmd.exe from SysWOW64, so regsvr32 and cacls are the 32-bit ones, as the
+    // 32-bit product needs; the 64-bit build starts the 64-bit cmd.exe, whose
+    // regsvr32 hands a 32-bit control on to the 32-bit regsvr32 by itself.
     return StartProcess(system + L"\\cmd.exe", commandLine, ExtractFolder(path),
                         BatchEnvironment(), TStartWindow::Hidden, true);
 }
