@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Setup.exe is a GUI program for its build's processor that asks for
-# administrator rights in its manifest and needs nothing but Windows' own DLLs.
+# administrator rights and declares per-monitor DPI awareness in its manifest,
+# and needs nothing but Windows' own DLLs.
 # Each of the two builds is read with its own objdump.
 set -euo pipefail
 exe=$1
@@ -22,6 +23,19 @@ bad=$(printf '%s\n' "$dlls" | grep -Ev "$allowed" || true)
 manifest=$(python3 "$(dirname "$0")/pe_manifest.py" "$exe") || fail "carries no manifest"
 grep -q '<requestedExecutionLevel level="requireAdministrator"' <<<"$manifest" || fail "its manifest does not ask for administrator rights"
 grep -q "processorArchitecture=\"$arch\"" <<<"$manifest" || fail "its manifest does not name the processor $arch"
+# Per-monitor DPI awareness, each declaration in the namespace Windows reads
+# it from: version 2 (then version 1) for Windows 10, "true/pm" for Windows
+# 8.1 (per monitor) and Windows 7 and 8 (the system's DPI).
+dpi=$(python3 -c '
+import sys, xml.etree.ElementTree as tree
+settings = tree.fromstring(sys.stdin.buffer.read()).find(
+    "{urn:schemas-microsoft-com:asm.v3}application/{urn:schemas-microsoft-com:asm.v3}windowsSettings")
+if settings is None:
+    sys.exit("no windowsSettings")
+print(settings.findtext("{http://schemas.microsoft.com/SMI/2005/WindowsSettings}dpiAware"), "|",
+      settings.findtext("{http://schemas.microsoft.com/SMI/2016/WindowsSettings}dpiAwareness"), sep="")
+' <<<"$manifest" 2>&1) || true
+[ "$dpi" = "true/pm|PerMonitorV2, PerMonitor" ] || fail "its manifest does not declare per-monitor DPI awareness: $dpi"
 
 echo "$kind; imports: $(printf '%s ' $dlls)"
 [ $failed -eq 0 ] || { echo "0 passed, $failed failed"; exit 1; }

@@ -1,6 +1,12 @@
-// Resource identifiers of the form's pictures (JPEG, RCDATA).
+// Resource identifiers of the form's pictures (RCDATA), each at 100 %, 150 % and 200 %.
 #pragma once
 
-#define IDR_WELCOME_PICTURE 101
-#define IDR_FOLDER_PICTURE 102
-#define IDR_PRODUCT_PICTURE 103
+#define IDR_WELCOME_PICTURE_100 101
+#define IDR_WELCOME_PICTURE_150 102
+#define IDR_WELCOME_PICTURE_200 103
+#define IDR_FOLDER_PICTURE_100 104
+#define IDR_FOLDER_PICTURE_150 105
+#define IDR_FOLDER_PICTURE_200 106
+#define IDR_PRODUCT_PICTURE_100 107
+#define IDR_PRODUCT_PICTURE_150 108
+#define IDR_PRODUCT_PICTURE_200 109

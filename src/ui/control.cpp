@@ -34,8 +34,9 @@ void TControl::CreateHandle(const wchar_t* windowClass, DWORD style, DWORD exSty
         style |= WS_CHILD;
         id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(nextId++));
     }
-    handle_ = CreateWindowExW(exStyle, windowClass, text.c_str(), style, bounds_.left, bounds_.top, bounds_.width,
-                              bounds_.height, parentWindow, id, GetModuleHandleW(nullptr), nullptr);
+    const RECT r = PixelRect();
+    handle_ = CreateWindowExW(exStyle, windowClass, text.c_str(), style, r.left, r.top, r.right - r.left,
+                              r.bottom - r.top, parentWindow, id, GetModuleHandleW(nullptr), nullptr);
     if (!handle_) return;
     SetPropW(handle_, kControlProperty, this);
     if (HFONT font = InheritedFont()) SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -61,9 +62,36 @@ TControl* TControl::FromHandle(HWND window) {
     return window ? static_cast<TControl*>(GetPropW(window, kControlProperty)) : nullptr;
 }
 
+int TControl::Dpi() const {
+    const TControl* top = this;
+    while (top->parent_) top = top->parent_;
+    return top->dpi_;
+}
+
+RECT TControl::PixelRect() const {
+    if (!parent_) return {bounds_.left, bounds_.top, bounds_.left + bounds_.width, bounds_.top + bounds_.height};
+    return ScaleRectToDpi(bounds_.left, bounds_.top, bounds_.width, bounds_.height, Dpi());
+}
+
 void TControl::SetBounds(const TBounds& bounds) {
     bounds_ = bounds;
-    if (handle_) MoveWindow(handle_, bounds.left, bounds.top, bounds.width, bounds.height, TRUE);
+    const RECT r = PixelRect();
+    if (handle_) MoveWindow(handle_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+}
+
+HFONT TControl::ApplyDpi() {
+    if (!handle_) return nullptr;
+    const RECT r = PixelRect();
+    if (parent_)
+        SetWindowPos(handle_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+    HFONT retired = nullptr;
+    if (font_) {
+        retired = font_;
+        font_ = CreateScaledFont();
+    }
+    if (HFONT font = CurrentFont()) SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return retired;
 }
 
 bool TControl::Visible() const { return handle_ && (GetWindowLongW(handle_, GWL_STYLE) & WS_VISIBLE); }
@@ -75,9 +103,17 @@ void TControl::SetEnabled(bool enabled) {
     if (handle_) EnableWindow(handle_, enabled);
 }
 
+HFONT TControl::CreateScaledFont() const {
+    return CreateFontW(-ScaleToDpi(fontHeight_, Dpi()), 0, 0, 0, fontBold_ ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                       fontFace_.c_str());
+}
+
 void TControl::SetFont(const std::wstring& face, int height, bool bold) {
-    HFONT font = CreateFontW(-height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face.c_str());
+    fontFace_ = face;
+    fontHeight_ = height;
+    fontBold_ = bold;
+    HFONT font = CreateScaledFont();
     if (handle_) SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     if (font_) DeleteObject(font_);
     font_ = font;

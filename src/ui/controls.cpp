@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "util/code_page.h"
 
 namespace {
@@ -146,17 +148,32 @@ std::vector<std::wstring> TWideRadioGroup::Items() const {
 void TWideRadioGroup::SetItems(const std::vector<std::wstring>& items) {
     for (HWND b : buttons_) DestroyWindow(b);
     buttons_.clear();
+    for (size_t i = 0; i < items.size(); ++i)
+        buttons_.push_back(CreateWindowExW(0, L"BUTTON", items[i].c_str(),
+                                           WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP : 0), 0, 0,
+                                           0, 0, Parent() ? Parent()->Handle() : nullptr, nullptr,
+                                           GetModuleHandleW(nullptr), nullptr));
+    PlaceButtons();
+}
+
+// Rows of equal height below the group's caption, in design pixels scaled to
+// the form's DPI, in the group's own font like the controls the toolkit makes.
+void TWideRadioGroup::PlaceButtons() {
     const TBounds box = Bounds();
-    const int rowHeight = items.empty() ? 0 : std::max(16, (box.height - 20) / static_cast<int>(items.size()));
-    for (size_t i = 0; i < items.size(); ++i) {
-        HWND b = CreateWindowExW(0, L"BUTTON", items[i].c_str(),
-                                 WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP : 0), box.left + 8,
-                                 box.top + 16 + static_cast<int>(i) * rowHeight, box.width - 16, rowHeight,
-                                 Parent() ? Parent()->Handle() : nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-        // In the group's own font, like the controls the toolkit makes.
+    const int count = static_cast<int>(buttons_.size());
+    const int rowHeight = count == 0 ? 0 : std::max(16, (box.height - 20) / count);
+    for (int i = 0; i < count; ++i) {
+        const RECT r = ScaleRectToDpi(box.left + 8, box.top + 16 + i * rowHeight, box.width - 16, rowHeight, Dpi());
+        HWND b = buttons_[static_cast<size_t>(i)];
+        SetWindowPos(b, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
         SendMessageW(b, WM_SETFONT, SendMessageW(handle_, WM_GETFONT, 0, 0), FALSE);
-        buttons_.push_back(b);
     }
+}
+
+HFONT TWideRadioGroup::ApplyDpi() {
+    HFONT retired = TWideGroupBox::ApplyDpi();
+    PlaceButtons();
+    return retired;
 }
 
 int TWideRadioGroup::ItemIndex() const {
@@ -311,12 +328,20 @@ bool TPanel::HandleMessage(UINT message, WPARAM, LPARAM, LRESULT& result) {
     if (message != WM_PAINT) return false;
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(handle_, &paint);
-    RECT r;
-    GetClientRect(handle_, &r);
-    DrawEdge(dc, &r, BDR_RAISEDOUTER, BF_RECT);
+    RECT client;
+    GetClientRect(handle_, &client);
+    // A raised edge one pixel wide at 100 %, as many pixels as the DPI holds 96 on a denser screen.
+    RECT edge = client;
+    for (int line = std::max(1, Dpi() / kDesignDpi); line > 0 && edge.right > edge.left && edge.bottom > edge.top;
+         --line) {
+        DrawEdge(dc, &edge, BDR_RAISEDOUTER, BF_RECT);
+        InflateRect(&edge, -1, -1);
+    }
     if (!caption_.empty()) {
         SetBkMode(dc, TRANSPARENT);
-        DrawTextA(dc, caption_.c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        HGDIOBJ previous = SelectObject(dc, CurrentFont());
+        DrawTextA(dc, caption_.c_str(), -1, &client, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        SelectObject(dc, previous);
     }
     EndPaint(handle_, &paint);
     result = 0;

@@ -105,8 +105,11 @@ public:
 
 protected:
     void DescribeProperties(std::vector<TProperty>& properties) override;
+    HFONT ApplyDpi() override;
 
 private:
+    void PlaceButtons();
+
     std::vector<HWND> buttons_;
 };
 

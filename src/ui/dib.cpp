@@ -1,6 +1,6 @@
 #include "ui/dib.h"
 
-void DrawPixelsStretched(HDC dc, const TPixels& pixels, const RECT& target) {
+void DrawPixels(HDC dc, const TPixels& pixels, const RECT& target) {
     if (pixels.width <= 0 || pixels.height <= 0) return;
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -9,8 +9,7 @@ void DrawPixelsStretched(HDC dc, const TPixels& pixels, const RECT& target) {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    SetStretchBltMode(dc, HALFTONE);
-    SetBrushOrgEx(dc, 0, 0, nullptr);
-    StretchDIBits(dc, target.left, target.top, target.right - target.left, target.bottom - target.top, 0, 0,
-                  pixels.width, pixels.height, pixels.bgra.data(), &info, DIB_RGB_COLORS, SRCCOPY);
+    SetDIBitsToDevice(dc, target.left, target.top, static_cast<DWORD>(pixels.width),
+                      static_cast<DWORD>(pixels.height), 0, 0, 0, static_cast<UINT>(pixels.height), pixels.bgra.data(),
+                      &info, DIB_RGB_COLORS);
 }

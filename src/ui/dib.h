@@ -1,8 +1,9 @@
-// Drawing decoded pixels into a rectangle of a device context, stretched.
+// Drawing decoded pixels into a device context at their own size.
 #pragma once
 
 #include <windows.h>
 
 #include "ui/jpeg.h"
 
-void DrawPixelsStretched(HDC dc, const TPixels& pixels, const RECT& target);
+// Draws the pixels with their top left at target's; target's size is theirs.
+void DrawPixels(HDC dc, const TPixels& pixels, const RECT& target);

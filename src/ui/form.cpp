@@ -1,5 +1,13 @@
 #include "ui/form.h"
 
+#include <algorithm>
+#include <vector>
+
+// Windows 10 1703 asks a window that goes to a monitor of another DPI for its
+// size there; the headers name the message only for Windows 10.
+#ifndef WM_GETDPISCALEDSIZE
+#define WM_GETDPISCALEDSIZE 0x02E4
+#endif
 
 TApplication::TApplication() {
     WNDCLASSEXW wc{};
@@ -50,19 +58,59 @@ const wchar_t* RegisterFormClass(const std::wstring& className) {
     return className.c_str();
 }
 
+constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr DWORD kFormExStyle = WS_EX_CONTROLPARENT;
+
 }  // namespace
 
-TForm::TForm(std::wstring name, std::wstring className, int clientWidth, int clientHeight)
-    : TControl(nullptr, std::move(name), nullptr, {}), className_(std::move(className)) {
-    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-    RECT frame{0, 0, clientWidth, clientHeight};
-    AdjustWindowRectEx(&frame, style, FALSE, WS_EX_CONTROLPARENT);
-    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-    SetBounds({(GetSystemMetrics(SM_CXSCREEN) - width) / 2, (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height});
-    CreateHandle(RegisterFormClass(className_), style, WS_EX_CONTROLPARENT, Name());
+TForm::TForm(std::wstring name, std::wstring className, int clientWidth, int clientHeight, int dpi)
+    : TControl(nullptr, std::move(name), nullptr, {}),
+      className_(std::move(className)),
+      clientWidth_(clientWidth),
+      clientHeight_(clientHeight) {
+    // Made first, then sized: the monitor it opens on tells its DPI.
+    CreateHandle(RegisterFormClass(className_), kFormStyle, kFormExStyle, Name());
     // Owned by the application window, which carries the taskbar button.
     SetWindowLongPtrW(handle_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(Application().Handle()));
+    dpi_ = dpi > 0 ? dpi : WindowDpi(handle_);
+    const SIZE frame = FrameSize(dpi_);
+    PlaceWindow((GetSystemMetrics(SM_CXSCREEN) - frame.cx) / 2, (GetSystemMetrics(SM_CYSCREEN) - frame.cy) / 2, frame);
     SetFont(L"\u5b8b\u4f53", 13);  // the form's default font
+}
+
+SIZE TForm::FrameSize(int dpi) const {
+    const RECT frame = FrameAroundClient({0, 0, ScaleToDpi(clientWidth_, dpi), ScaleToDpi(clientHeight_, dpi)},
+                                         kFormStyle, kFormExStyle, dpi);
+    return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
+void TForm::PlaceWindow(int left, int top, SIZE frame) {
+    SetBounds({left, top, frame.cx, frame.cy});
+    // Where the system's frame differs from the one reckoned (Windows before
+    // 10 1607 reckons it at the system's DPI), the window grows or shrinks
+    // by the difference.
+    RECT client;
+    GetClientRect(handle_, &client);
+    const int dx = ScaleToDpi(clientWidth_, dpi_) - client.right, dy = ScaleToDpi(clientHeight_, dpi_) - client.bottom;
+    if (dx || dy) SetBounds({left, top, frame.cx + dx, frame.cy + dy});
+}
+
+void TForm::ScaleTo(int dpi, const RECT* suggested) {
+    if (dpi <= 0) return;
+    RECT now;
+    GetWindowRect(handle_, &now);
+    dpi_ = dpi;
+    const SIZE frame = FrameSize(dpi);
+    if (suggested) PlaceWindow(suggested->left, suggested->top, frame);
+    else PlaceWindow((now.left + now.right - frame.cx) / 2, (now.top + now.bottom - frame.cy) / 2, frame);
+    // Containers come before what they hold, so each control inherits its
+    // container's new font; the old fonts go once no window uses them.
+    std::vector<HFONT> retired{ApplyDpi()};
+    for (TComponent* component : Components())
+        if (auto* control = dynamic_cast<TControl*>(component)) retired.push_back(control->ApplyDpi());
+    for (HFONT font : retired)
+        if (font) DeleteObject(font);
+    RedrawWindow(handle_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
 void TForm::Show() {
@@ -72,12 +120,39 @@ void TForm::Show() {
 
 void TForm::Dispatch(const std::function<void()>& handler) { RunEventHandler(handler); }
 
-bool TForm::HandleMessage(UINT message, WPARAM, LPARAM, LRESULT& result) {
-    if (message != WM_CLOSE) return false;
-    if (OnClose) Dispatch(OnClose);
-    else DestroyWindow(handle_);
-    result = 0;
-    return true;
+bool TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (message) {
+    case WM_CLOSE:
+        if (OnClose) Dispatch(OnClose);
+        else DestroyWindow(handle_);
+        result = 0;
+        return true;
+    case WM_GETMINMAXINFO: {
+        // The form has the one size its DPI gives it, even where that is
+        // larger than the screen: a smaller one would cut its controls off.
+        auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+        const SIZE frame = FrameSize(dpi_);
+        RECT window, client;
+        GetWindowRect(handle_, &window);
+        GetClientRect(handle_, &client);
+        const LONG width = ScaleToDpi(clientWidth_, dpi_) + (window.right - window.left) - client.right;
+        const LONG height = ScaleToDpi(clientHeight_, dpi_) + (window.bottom - window.top) - client.bottom;
+        limits->ptMaxTrackSize.x = std::max({limits->ptMaxTrackSize.x, frame.cx, width});
+        limits->ptMaxTrackSize.y = std::max({limits->ptMaxTrackSize.y, frame.cy, height});
+        result = 0;
+        return true;
+    }
+    case WM_GETDPISCALEDSIZE:  // the exact size at the new DPI, so the suggestion that follows fits
+        *reinterpret_cast<SIZE*>(lParam) = FrameSize(static_cast<int>(wParam));
+        result = TRUE;
+        return true;
+    case WM_DPICHANGED:  // moved to a monitor of another DPI, or that monitor's scale changed
+        ScaleTo(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+        result = 0;
+        return true;
+    default:
+        return false;
+    }
 }
 
 void TForm::DescribeProperties(std::vector<TProperty>& properties) {

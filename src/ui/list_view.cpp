@@ -14,6 +14,9 @@ void InitListAndBarClasses() {
     (void)done;
 }
 
+// Every column's width, in design pixels.
+constexpr int kColumnWidth = 80;
+
 UINT NextCommandId() {
     static UINT next = 40000;
     return next++;
@@ -29,10 +32,17 @@ TWideListView::TWideListView(TComponent* owner, std::wstring name, TControl* par
     for (size_t i = 0; i < columns.size(); ++i) {
         LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH;
-        column.cx = 80;
+        column.cx = ScaleToDpi(kColumnWidth, Dpi());
         column.pszText = const_cast<wchar_t*>(columns[i].c_str());
         SendMessageW(handle_, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
     }
+}
+
+HFONT TWideListView::ApplyDpi() {
+    HFONT retired = TControl::ApplyDpi();
+    for (int i = 0; i < ColumnCount(); ++i)
+        SendMessageW(handle_, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(i), ScaleToDpi(kColumnWidth, Dpi()));
+    return retired;
 }
 
 int TWideListView::ColumnCount() const {

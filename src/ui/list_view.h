@@ -18,6 +18,9 @@ public:
     int ColumnCount() const;
     std::wstring ColumnCaption(int index) const;
     void SetColumnCaption(int index, const std::wstring& caption);
+
+protected:
+    HFONT ApplyDpi() override;
 };
 
 class TToolBar;

@@ -1,6 +1,7 @@
 #include "ui/picture.h"
 
 #include "ui/dib.h"
+#include "ui/resample.h"
 #include "util/text_list.h"
 
 namespace {
@@ -33,8 +34,23 @@ void TPicture::LoadJpegFile(const std::wstring& path) {
 }
 
 void TPicture::SetPixels(std::shared_ptr<const TPixels> pixels) {
-    pixels_ = std::move(pixels);
+    SetPicture(TScaledPicture::Single(std::move(pixels)));
+}
+
+void TPicture::SetPicture(std::shared_ptr<const TScaledPicture> picture) {
+    picture_ = std::move(picture);
     if (handle_) InvalidateRect(handle_, nullptr, TRUE);
+}
+
+const TPixels* TPicture::Pixels() const { return picture_ ? picture_->For(Dpi()).get() : nullptr; }
+
+const TPixels& TPicture::Shown(const std::shared_ptr<const TPixels>& drawing, int width, int height) {
+    if (drawing->width == width && drawing->height == height) return *drawing;
+    if (shownFrom_ != drawing || shown_.width != width || shown_.height != height) {
+        shown_ = ResampleSmoothly(*drawing, width, height);
+        shownFrom_ = drawing;
+    }
+    return shown_;
 }
 
 bool TPicture::HandleMessage(UINT message, WPARAM, LPARAM, LRESULT& result) {
@@ -48,10 +64,12 @@ bool TPicture::HandleMessage(UINT message, WPARAM, LPARAM, LRESULT& result) {
     RECT client;
     GetClientRect(handle_, &client);
     FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
-    if (pixels_) {
+    if (std::shared_ptr<const TPixels> drawing = picture_ ? picture_->For(Dpi()) : nullptr) {
         RECT target = client;
-        if (!Stretch) target = {0, 0, pixels_->width, pixels_->height};
-        DrawPixelsStretched(dc, *pixels_, target);
+        if (!Stretch)
+            target = {0, 0, ScaleToDpi(picture_->DesignWidth(), Dpi()), ScaleToDpi(picture_->DesignHeight(), Dpi())};
+        if (target.right > target.left && target.bottom > target.top)
+            DrawPixels(dc, Shown(drawing, target.right - target.left, target.bottom - target.top), target);
     }
     EndPaint(handle_, &paint);
     result = 0;

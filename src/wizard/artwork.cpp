@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "res/artwork.h"
+#include "ui/dpi.h"
 
 namespace {
 
@@ -40,17 +41,44 @@ std::shared_ptr<const TPixels> OnFaceColour(std::string_view rgba, int width, in
     return pixels;
 }
 
+// Each picture's resources at 100 %, 150 % and 200 %, and its size on the form.
+struct TArtworkResources {
+    int ids[3];
+    int designWidth, designHeight;
+    bool jpeg;
+};
+
+const TArtworkResources& ResourcesOf(TArtwork picture) {
+    static const TArtworkResources welcome{
+        {IDR_WELCOME_PICTURE_100, IDR_WELCOME_PICTURE_150, IDR_WELCOME_PICTURE_200}, 201, 348, true};
+    static const TArtworkResources folder{
+        {IDR_FOLDER_PICTURE_100, IDR_FOLDER_PICTURE_150, IDR_FOLDER_PICTURE_200}, 47, 42, false};
+    static const TArtworkResources product{
+        {IDR_PRODUCT_PICTURE_100, IDR_PRODUCT_PICTURE_150, IDR_PRODUCT_PICTURE_200}, 48, 48, false};
+    switch (picture) {
+    case TArtwork::Folder: return folder;
+    case TArtwork::Product: return product;
+    case TArtwork::Welcome: break;
+    }
+    return welcome;
+}
+
 }  // namespace
 
-std::shared_ptr<const TPixels> LoadArtwork(TArtwork picture) {
-    switch (picture) {
-    case TArtwork::Welcome: {
-        std::string_view jpeg = ResourceBytes(IDR_WELCOME_PICTURE);
-        if (jpeg.empty()) return nullptr;
-        return std::make_shared<const TPixels>(DecodeJpeg(std::string(jpeg)));
+std::shared_ptr<const TScaledPicture> LoadArtwork(TArtwork picture) {
+    const TArtworkResources& resources = ResourcesOf(picture);
+    constexpr int kDrawnFor[3] = {kDesignDpi, kDesignDpi * 3 / 2, kDesignDpi * 2};  // 100 %, 150 %, 200 %
+    auto scaled = std::make_shared<TScaledPicture>();
+    for (int i = 0; i < 3; ++i) {
+        const std::string_view bytes = ResourceBytes(resources.ids[i]);
+        if (bytes.empty()) continue;
+        if (resources.jpeg) {
+            scaled->Add(kDrawnFor[i], std::make_shared<const TPixels>(DecodeJpeg(std::string(bytes))));
+        } else {
+            // Drawn at the design size scaled and rounded as the form scales its bounds.
+            scaled->Add(kDrawnFor[i], OnFaceColour(bytes, ScaleToDpi(resources.designWidth, kDrawnFor[i]),
+                                                   ScaleToDpi(resources.designHeight, kDrawnFor[i])));
+        }
     }
-    case TArtwork::Folder: return OnFaceColour(ResourceBytes(IDR_FOLDER_PICTURE), 47, 42);
-    case TArtwork::Product: return OnFaceColour(ResourceBytes(IDR_PRODUCT_PICTURE), 48, 48);
-    }
-    return nullptr;
+    return scaled->Empty() ? nullptr : scaled;
 }

@@ -1,14 +1,15 @@
-// The pictures the form carries, drawn at build time: the welcome strip as a
-// JPEG decoded by libjpeg, and the two small pictures as raw RGBA pixels with
-// an alpha channel, laid onto the system's face colour when the form is built
-// (so their edges fit any colour scheme).
+// The pictures the form carries, drawn at build time at 100 %, 150 % and
+// 200 %: the welcome strip as JPEG pictures decoded by libjpeg, and the two
+// small pictures as raw RGBA pixels with an alpha channel, laid onto the
+// system's face colour when the form is built (so their edges fit any colour
+// scheme).
 #pragma once
 
 #include <memory>
 
-#include "ui/jpeg.h"
+#include "ui/scaled_picture.h"
 
 enum class TArtwork { Welcome, Folder, Product };
 
-// The picture, or null when the program carries no such resource.
-std::shared_ptr<const TPixels> LoadArtwork(TArtwork picture);
+// The picture with every drawing the program carries, or null when it carries none.
+std::shared_ptr<const TScaledPicture> LoadArtwork(TArtwork picture);

@@ -63,8 +63,8 @@ T* Bound(const TForm& form, const wchar_t* name) {
 
 #define BIND(field) field = Bound<std::remove_pointer_t<decltype(field)>>(*this, L## #field)
 
-TForm1::TForm1(TMultiLanguage& catalogue, std::wstring setupFolder)
-    : TForm(kFormName, kFormClass, kClientWidth, kClientHeight),
+TForm1::TForm1(TMultiLanguage& catalogue, std::wstring setupFolder, int dpi)
+    : TForm(kFormName, kFormClass, kClientWidth, kClientHeight, dpi),
       catalogue_(catalogue),
       setupFolder_(std::move(setupFolder)) {
     CreateControls();
@@ -105,12 +105,13 @@ void TForm1::CreateControls() {
     // The pictures the form carries: the welcome picture is kept in Image5
     // and shown through Image1; the product picture sizes its slot, which
     // keeps its right edge.
-    Image5->SetPixels(LoadArtwork(TArtwork::Welcome));
-    ImageDir->SetPixels(LoadArtwork(TArtwork::Folder));
+    Image5->SetPicture(LoadArtwork(TArtwork::Welcome));
+    ImageDir->SetPicture(LoadArtwork(TArtwork::Folder));
     if (auto product = LoadArtwork(TArtwork::Product)) {
         const TBounds slot = ImageIco1->Bounds();
-        ImageIco1->SetBounds({slot.left + slot.width - product->width, slot.top, product->width, product->height});
-        ImageIco1->SetPixels(std::move(product));
+        const int width = product->DesignWidth(), height = product->DesignHeight();
+        ImageIco1->SetBounds({slot.left + slot.width - width, slot.top, width, height});
+        ImageIco1->SetPicture(std::move(product));
     }
 }
 

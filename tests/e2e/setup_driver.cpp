@@ -6,6 +6,7 @@
 #include <cwctype>
 #include <vector>
 
+#include "ui/dpi.h"
 #include "wizard/form_layout.h"
 
 namespace {
@@ -111,15 +112,17 @@ HWND TSetupDriver::Control(const wchar_t* name, int page) {
         candidates = Descendants(sheets[static_cast<size_t>(page)]);
     }
     // Controls keep the form's layout: a page fills the client area, so a
-    // control's place in the client area is its place in the table.
+    // control's place in the client area is its place in the table, scaled
+    // to the window's DPI as the form scales it.
+    const RECT place = ScaleRectToDpi(row->left, row->top, row->width, row->height, WindowDpi(form));
     HWND best = nullptr;
     for (HWND child : candidates) {
         if (page < 0 && !IsWindowVisible(child)) continue;
         RECT r;
         GetWindowRect(child, &r);
         MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&r), 2);
-        if (r.left != row->left || r.top != row->top) continue;
-        const bool sameWidth = r.right - r.left == row->width, sameHeight = r.bottom - r.top == row->height;
+        if (r.left != place.left || r.top != place.top) continue;
+        const bool sameWidth = r.right == place.right, sameHeight = r.bottom == place.bottom;
         if (sameWidth && sameHeight) return child;
         if (sameWidth || (row->options & wizard::loAutoSize)) best = child;
     }

@@ -1,8 +1,8 @@
 // The automation client: drives the real Setup.exe from another process as
 // a person would. It finds the wizard window by its class and caption,
-// finds controls where the form's layout puts them on the visible page,
-// reads their texts, presses buttons, types into the folder box, answers
-// message boxes, and sees the program end.
+// finds controls where the form's layout puts them on the visible page (at
+// the window's DPI), reads their texts, presses buttons, types into the
+// folder box, answers message boxes, and sees the program end.
 #pragma once
 
 #include <windows.h>

@@ -1,6 +1,6 @@
 #include "support/test_form.h"
 
-TestForm::TestForm() : form(std::make_unique<TForm>(L"Form1", L"TTestForm", 732, 348)) {
+TestForm::TestForm(int dpi) : form(std::make_unique<TForm>(L"Form1", L"TTestForm", 732, 348, dpi)) {
     TForm* f = form.get();
     pages = new TWidePageControl(f, L"PageControl1", f, {0, 0, 732, 348});
     sheet1 = new TWideTabSheet(f, L"TabSheet1", pages);

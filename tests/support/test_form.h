@@ -44,6 +44,7 @@ struct TestForm {
     TWideMenuItem* menuItem;
     HMENU menu;
 
-    TestForm();
+    // Laid out for dpi, or for the screen's when 0.
+    explicit TestForm(int dpi = 0);
     ~TestForm();
 };

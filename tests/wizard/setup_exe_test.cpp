@@ -52,12 +52,14 @@ protected:
     std::unique_ptr<TSetupDriver> driver;
 };
 
-TEST(SetupExeManifestTest, AsksForAdministratorRightsWithClassicControls) {
+TEST(SetupExeManifestTest, AsksForAdministratorRightsWithClassicControlsAndIsDpiAware) {
     std::string manifest = ManifestOf(BuiltSetupExe());
     ASSERT_FALSE(manifest.empty());
     EXPECT_NE(manifest.find("level=\"requireAdministrator\""), std::string::npos);
     EXPECT_EQ(manifest.find("Common-Controls"), std::string::npos);
-    EXPECT_EQ(manifest.find("dpiAware"), std::string::npos);  // Windows scales the fixed layout
+    // The form lays itself out for each monitor's DPI (tests/check_setup_exe.sh reads the namespaces).
+    EXPECT_NE(manifest.find(">true/pm</dpiAware>"), std::string::npos);
+    EXPECT_NE(manifest.find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos);
 }
 
 TEST_F(SetupExeTest, WalksTheFirstThreePagesAndCloses) {
