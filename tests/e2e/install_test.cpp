@@ -21,11 +21,16 @@
 #include <vector>
 
 #include "e2e/setup_driver.h"
+#include "install/free_space.h"
 #include "localisation/ini_file.h"
 #include "localisation/text_format.h"
 #include "support/link_files.h"
 #include "support/registry_values.h"
 #include "support/temp_folder.h"
+#include "support/test_languages.h"
+#include "ui/dialogs.h"
+#include "unzip/crafted_archive.h"
+#include "unzip/small_disk.h"
 #include "util/error.h"
 #include "util/file_ops.h"
 #include "util/registry.h"
@@ -407,6 +412,66 @@ TEST_F(InstallTest, ASecondInstallationAndTheUninstallerLeaveNothingOfThePayload
     for (int i = 0; i < 200 && Exists(uninstaller); ++i) Sleep(100);
     for (const std::wstring& file : FilesBelow(ProductTree())) EXPECT_FALSE(Exists(destination + file)) << file;
     EXPECT_FALSE(Exists(destination + L"Uninstall.log"));
+}
+
+// On a drive of 5 MB (T:, which the small_disk fixture maps to a tmpfs) the
+// real program looks before it leaps: its box on the installing page says
+// both figures and offers Retry and Cancel; Retry looks again, Cancel ends
+// the installation as a failed step does, and nothing was written.
+TEST_F(InstallTest, OnAFullDiskTheBoxSaysBothFiguresAndCancelWritesNothing) {
+    SmallDisk disk("T:");
+    if (!disk.Refusal().empty()) GTEST_SKIP() << disk.Refusal();
+    ASSERT_TRUE(disk.Fault().empty()) << disk.Fault();
+    disk.Clear();
+    TempFolder setup;
+    ASSERT_TRUE(CopyFileW((Build() + L"\\Setup.exe").c_str(), (setup / L"Setup.exe").c_str(), FALSE));
+    WriteTestLanguages(setup.Path());
+    CraftedEntry media;
+    media.name = "media/scan.tif";
+    media.data = std::string(8 << 20, 'x');
+    media.password = "417263";
+    WriteBytes(setup / L"Setup.dat", BuildArchive({media}));
+    const std::wstring destination = L"T:\\Zantivo\\";
+
+    TSetupDriver& wizard = Run(setup.Path());
+    WalkToReadyPage(wizard, destination);
+    wizard.Press(L"ButtonNext3");
+    std::wstring text;
+    for (int look = 0; look < 2; ++look) {  // the first answer is Retry: the box comes again
+        SCOPED_TRACE(look);
+        HWND box = wizard.WaitForDialog();
+        ASSERT_NE(box, nullptr) << "no box";
+        EXPECT_EQ(TSetupDriver::DialogCaption(box), L"EN message 1 for Zantivo");  // the application title
+        EXPECT_FALSE(TSetupDriver::DialogButton(box, IDRETRY).empty());
+        EXPECT_FALSE(TSetupDriver::DialogButton(box, IDCANCEL).empty());
+        EXPECT_EQ(wizard.Page(), 3);
+        if (look == 0) text = TSetupDriver::DialogText(box);
+        else EXPECT_EQ(TSetupDriver::DialogText(box), text);
+        TSetupDriver::Answer(box, look == 0 ? IDRETRY : IDCANCEL);
+        for (int i = 0; i < 500 && IsWindow(box); ++i) Sleep(10);  // gone before the next is looked for
+    }
+    const std::wstring first = L"There is not enough free space on drive T:\\ to install the program.\r\n\r\n";
+    EXPECT_EQ(text.substr(0, first.size()), first);
+    // The file and an allocation unit (of 4 KB on a tmpfs) for the log, rounded up.
+    EXPECT_NE(text.find(L"Space required: " + SizeText((8 << 20) + 4096, true) + L"\r\n"), std::wstring::npos)
+        << WideToUtf8(text);
+    EXPECT_NE(text.find(L"\r\nSpace available: "), std::wstring::npos) << WideToUtf8(text);
+
+    // Cancel: the error box with the same text; the wizard stays on the installing page.
+    HWND error = wizard.WaitForDialog();
+    ASSERT_NE(error, nullptr) << "no error box";
+    EXPECT_EQ(TSetupDriver::DialogText(error), ErrorBoxText(text));
+    TSetupDriver::Answer(error, IDOK);
+    Sleep(500);
+    ASSERT_TRUE(wizard.Running());
+    EXPECT_EQ(wizard.Page(), 3);
+    EXPECT_TRUE(FilesBelow(destination).empty());
+    EXPECT_FALSE(TRegKey::Open(HKEY_CURRENT_USER, L"Software\\Zantivo").ValueExists(L"InstallPath"));
+    wizard.Press(L"ButtonCancel4");
+    HWND question = wizard.WaitForDialog();
+    ASSERT_NE(question, nullptr);
+    TSetupDriver::Answer(question, IDYES);
+    ExpectExitCodeZero();
 }
 
 }  // namespace
