@@ -154,6 +154,21 @@ protected:
         EXPECT_EQ(code, 0u);
     }
 
+    // After an error box has been answered: the sequence ended there (the
+    // finish page never shows, no install path is recorded), the wizard
+    // waits on the installing page, and from there Cancel (with Yes) ends it.
+    void ExpectEndedOnTheInstallingPageThenCancel(TSetupDriver& wizard) {
+        Sleep(500);
+        ASSERT_TRUE(wizard.Running());
+        EXPECT_EQ(wizard.Page(), 3);
+        EXPECT_FALSE(TRegKey::Open(HKEY_CURRENT_USER, L"Software\\Zantivo").ValueExists(L"InstallPath"));
+        wizard.Press(L"ButtonCancel4");
+        HWND question = wizard.WaitForDialog();
+        ASSERT_NE(question, nullptr);
+        TSetupDriver::Answer(question, IDYES);
+        ExpectExitCodeZero();
+    }
+
     // The uninstall log: the stored path of every logged entry, with its time.
     // (Directory entries have no keys, so the numbers have gaps.)
     static std::map<std::wstring, std::wstring> LoggedFiles(const std::wstring& destination) {
@@ -336,17 +351,7 @@ TEST_F(InstallTest, ADamagedPayloadShowsTheErrorAndKeepsTheInstallingPage) {
         EXPECT_NE(GetDlgItem(box, IDOK), nullptr);
         EXPECT_FALSE(TSetupDriver::DialogText(box).empty());
         TSetupDriver::Answer(box, IDOK);
-        Sleep(500);
-        ASSERT_TRUE(wizard.Running());
-        EXPECT_EQ(wizard.Page(), 3);  // the sequence ended; the finish page never shows
-        EXPECT_FALSE(TRegKey::Open(HKEY_CURRENT_USER, L"Software\\Zantivo").ValueExists(L"InstallPath"));
-
-        // From there Cancel (with Yes) ends the program.
-        wizard.Press(L"ButtonCancel4");
-        HWND question = wizard.WaitForDialog();
-        ASSERT_NE(question, nullptr);
-        TSetupDriver::Answer(question, IDYES);
-        ExpectExitCodeZero();
+        ExpectEndedOnTheInstallingPageThenCancel(wizard);
         driver.reset();
     }
 }
@@ -462,16 +467,8 @@ TEST_F(InstallTest, OnAFullDiskTheBoxSaysBothFiguresAndCancelWritesNothing) {
     ASSERT_NE(error, nullptr) << "no error box";
     EXPECT_EQ(TSetupDriver::DialogText(error), ErrorBoxText(text));
     TSetupDriver::Answer(error, IDOK);
-    Sleep(500);
-    ASSERT_TRUE(wizard.Running());
-    EXPECT_EQ(wizard.Page(), 3);
+    ExpectEndedOnTheInstallingPageThenCancel(wizard);
     EXPECT_TRUE(FilesBelow(destination).empty());
-    EXPECT_FALSE(TRegKey::Open(HKEY_CURRENT_USER, L"Software\\Zantivo").ValueExists(L"InstallPath"));
-    wizard.Press(L"ButtonCancel4");
-    HWND question = wizard.WaitForDialog();
-    ASSERT_NE(question, nullptr);
-    TSetupDriver::Answer(question, IDYES);
-    ExpectExitCodeZero();
 }
 
 }  // namespace

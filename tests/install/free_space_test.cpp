@@ -155,8 +155,9 @@ TEST_F(FullDiskInstallTest, AShortDriveSaysBothFiguresAndCancelEndsTheInstallati
         bool languageTexts;
         std::wstring first, neededLine, freeLine;
     } cases[] = {
-        {"the language file lacks the texts", false, L"There is not enough free space on drive T:\\ to install the program.",
-         L"Space required: ", L"Space available: "},
+        {"the language file lacks the texts", false,
+         L"There is not enough free space on drive T:\\ to install the program.", L"Space required: ",
+         L"Space available: "},
         {"the language file's texts", true, L"EN message 25 for T:\\", L"EN message 26 for ", L"EN message 27 for "},
     };
     for (const auto& c : cases) {
@@ -227,7 +228,8 @@ TEST_F(FullDiskInstallTest, ADiskFillingUpDuringTheExtractionShowsTheFileAndTheS
         if (zip.FileName(index) == "big.bin") disk.FillLeaving(1 * MB);
     };
     PressInstall();
-    const std::wstring error = L"Cannot write file \"" + destination + L"big.bin\". " + SystemErrorText(ERROR_DISK_FULL);
+    const std::wstring error =
+        L"Cannot write file \"" + destination + L"big.bin\". " + SystemErrorText(ERROR_DISK_FULL);
     EXPECT_EQ(dialogs.shown, std::vector<std::wstring>{L"error: " + ErrorBoxText(error)});
     EXPECT_EQ(wizard.PageControl1->ActivePageIndex(), 3);
     // Nothing of the big file stays; the files finished before it stay, logged.

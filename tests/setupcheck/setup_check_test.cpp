@@ -140,8 +140,9 @@ const TFaultCase kFaultCases[] = {
          s.Ini("lang/ResDE.ini").Remove(L"Res", L"00000_00025");
          s.Ini("lang/ResEN.ini").Set(L"Res", L"00000_00027", L"");
      },
-     {{W, kGerman, L"Res", L"00000_00025", L"DE", L"is missing: the box for a drive without room for the payload shows the"},
-      {W, kEnglish, L"Res", L"00000_00027", L"EN", L"is empty: the room free in that box shows the installer's English"}}},
+     {{W, kGerman, L"Res", L"00000_00025", L"DE",
+       L"is missing: the box for a drive without room for the payload shows the installer's English text"},
+      {W, kEnglish, L"Res", L"00000_00027", L"EN", L"is empty: the room free in that box shows the installer's"}}},
     {"a size's text formatted as a number",
      [](TSetupPlan& s) { s.Ini("lang/ResEN.ini").Set(L"Res", L"00000_00026", L"Needed: %d bytes"); },
      {{E, kEnglish, L"Res", L"00000_00026", L"EN", L"so the room needed in that box ends in the error"}}},

@@ -74,7 +74,8 @@ TEST(FullDiskTest, AWriteThatFailsEndsTheRunNamingTheFileAndLeavesNoPartOfIt) {
     ASSERT_TRUE(disk.Fault().empty()) << disk.Fault();
 
     std::string text;
-    while (text.size() < 7u << 20) text += "A line of a manual that shrinks well, number " + std::to_string(text.size()) + ".\n";
+    while (text.size() < 7u << 20)
+        text += "A line of a manual that shrinks well, number " + std::to_string(text.size()) + ".\n";
     const std::vector<FullDiskCase> cases = {
         // Written in many blocks as it is decrypted; the disk fills half way.
         {"a stored encrypted entry larger than the disk", 0,

@@ -73,7 +73,8 @@ check "unreadable archive exits 2" test $status -eq 2
 check "the component's text is shown" grep -q 'Incomplete Zip File' <<<"$err"
 "$unzipper" -o sometimes "$data/deflate9.zip" 2>/dev/null; status=$?
 check "bad option exits 2" test $status -eq 2
-check "the usage gives the exit statuses" grep -q ' 50 a file could not be written (a full disk)$' <<<"$("$unzipper" -h)"
+usage=$("$unzipper" -h)
+check "the usage gives the exit statuses" grep -q ' 50 a file could not be written (a full disk)$' <<<"$usage"
 
 # A full disk, on a tmpfs of 5 MB: the file that does not fit is named with
 # the system's reason and removed; those before it stay; exit status 50.
