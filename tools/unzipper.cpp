@@ -4,7 +4,8 @@
 //   unzipper -t [-P PASSWORD] [-q] ARCHIVE [PATTERN ...]
 //   unzipper [-d DIR] [-P PASSWORD] [-o always|never|prompt|ifnewer|ifolder] [-j] [-q] ARCHIVE [PATTERN ...]
 // Exit status: 0 all selected entries extracted (or tested good), 1 some
-// skipped or failed their CRC, 2 the archive could not be read.
+// skipped or failed their CRC, 2 the archive could not be read, 50 a file
+// could not be written (a full disk, as Info-ZIP unzip numbers it).
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -26,7 +27,13 @@ namespace {
 const char kUsage[] =
     "usage: unzipper -l ARCHIVE                        list the entries\n"
     "       unzipper -t [-P PASSWORD] [-q] ARCHIVE [PATTERN ...]   test them, writing nothing\n"
-    "       unzipper [-d DIR] [-P PASSWORD] [-o always|never|prompt|ifnewer|ifolder] [-j] [-q] ARCHIVE [PATTERN ...]\n";
+    "       unzipper [-d DIR] [-P PASSWORD] [-o always|never|prompt|ifnewer|ifolder] [-j] [-q] ARCHIVE [PATTERN ...]\n"
+    "exit status: 0 every selected entry extracted (or tested good), 1 some skipped or failed their CRC,\n"
+    "             2 the archive could not be read, 50 a file could not be written (a full disk)\n";
+
+// Exit statuses beside 0 (success) and 1 (entries skipped or damaged).
+constexpr int kBadArchiveOrUsage = 2;  // also a command line it cannot follow
+constexpr int kWriteFailed = 50;  // Info-ZIP unzip's status for a full disk
 
 const char* ReasonText(TSkipReason reason) {
     switch (reason) {
@@ -112,7 +119,7 @@ int main(int argc, char** argv) {
         auto value = [&](std::string& into) {
             if (i + 1 >= argc) {
                 std::fprintf(stderr, "unzipper: %s needs a value\n%s", a.c_str(), kUsage);
-                std::exit(2);
+                std::exit(kBadArchiveOrUsage);
             }
             into = argv[++i];
         };
@@ -141,7 +148,7 @@ int main(int argc, char** argv) {
     }
     if (archive.empty()) {
         std::fputs(kUsage, stderr);
-        return 2;
+        return kBadArchiveOrUsage;
     }
     TOverwriteMode overwrite;
     if (mode == "always") overwrite = Always;
@@ -151,7 +158,7 @@ int main(int argc, char** argv) {
     else if (mode == "ifolder") overwrite = ifOlder;
     else {
         std::fprintf(stderr, "unzipper: unknown overwrite mode '%s'\n%s", mode.c_str(), kUsage);
-        return 2;
+        return kBadArchiveOrUsage;
     }
 
     TUnZipper zip;
@@ -165,6 +172,7 @@ int main(int argc, char** argv) {
         if (test) std::printf("    testing: %-40s %s\n", Native(name).c_str(), what.c_str());
         else std::fprintf(stderr, "unzipper: %s: %s\n", what.c_str(), Native(name).c_str());
     };
+    bool progress = false;
     try {
         zip.SetZipName(archive);
         if (list) return List(zip, archive);
@@ -195,7 +203,7 @@ int main(int argc, char** argv) {
             zip.OnEndUnZip = [&](TUnZipper& z, int32_t index, const std::string&) {
                 std::printf("    testing: %-40s OK\n", Native(z.DirectoryName(index) + z.FileName(index)).c_str());
             };
-        const bool progress = !quiet && !test && isatty(2);
+        progress = !quiet && !test && isatty(2);
         int32_t shown = -1;
         if (progress)
             zip.OnTotalPercentDone = [&](TUnZipper&, int32_t percent) {
@@ -222,9 +230,15 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "unzipper: %d encrypted %s not opened: %s\n", needPassword,
                          needPassword == 1 ? "file was" : "files were",
                          password.empty() ? "give the password with -P PASSWORD" : "wrong password given with -P");
+    } catch (const EWriteError& e) {
+        // The partly written file is gone; the ones finished before it stay.
+        if (progress) std::fputc('\n', stderr);
+        std::fprintf(stderr, "unzipper: cannot write %s: %s\n", Native(e.Path()).c_str(), e.Reason().c_str());
+        return kWriteFailed;
     } catch (const EError& e) {
+        if (progress) std::fputc('\n', stderr);
         std::fprintf(stderr, "unzipper: %s: %s\n", archive.c_str(), e.what());
-        return 2;
+        return kBadArchiveOrUsage;
     }
     return failures ? 1 : 0;
 }

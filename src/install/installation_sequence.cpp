@@ -45,6 +45,8 @@ void TForm1::ButtonNext3Click(TControl&) {
         return;
     }
 
+    // A drive too small for the payload is found before anything changes.
+    EnsureRoomForPayload();
     RemoveStaleSdkDll(destination);
     ExtractPayload();
 

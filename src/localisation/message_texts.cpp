@@ -11,6 +11,11 @@ std::wstring ProductName(const TMultiLanguage& catalogue) {
     return name.empty() ? L"Zantivo" : name;
 }
 
+std::wstring MessageOrBuiltIn(const TMultiLanguage& catalogue, const wchar_t* id, const wchar_t* builtIn) {
+    const std::wstring text = catalogue.GetText(id);
+    return text.empty() ? builtIn : text;
+}
+
 namespace {
 
 // A caption by property, so a missing control is simply skipped.

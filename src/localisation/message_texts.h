@@ -13,6 +13,11 @@ class TApplication;
 // worked out afresh at each use.
 std::wstring ProductName(const TMultiLanguage& catalogue);
 
+// A message that language files written before it came may lack: its text
+// in the current language, or the built-in English one when the file has
+// none (or an empty one), so that a box never shows an empty text.
+std::wstring MessageOrBuiltIn(const TMultiLanguage& catalogue, const wchar_t* id, const wchar_t* builtIn);
+
 // Sets the application title, the form's caption and the texts of its fixed
 // controls (Label1, Memo1, LabelCompanyAll1 and 2, LabelDir, Memo2,
 // Labelinstall, MemoInstall), in that order. A bad format text raises

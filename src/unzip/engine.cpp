@@ -48,6 +48,24 @@ std::string FolderPart(const std::string& path) {
     return sep == std::string::npos ? std::string() : path.substr(0, sep + 1);
 }
 
+// An output file the run cannot keep (it failed its check, or a write to it
+// failed) is removed, even when its attributes made it read-only.
+void RemoveOutputFile(const std::string& fName) {
+    const int64_t attributes = zipos::GetAttributes(fName);
+    if (attributes >= 0 && (attributes & 1)) zipos::SetAttributes(fName, static_cast<uint32_t>(attributes & ~1));
+    zipos::RemoveFile(fName);
+}
+
+// A write that failed (a full disk, a medium gone) ends the run: the partly
+// written file is closed without its pending bytes and removed, so that no
+// truncated file stays behind that nobody lists.
+void AbandonOutput(std::unique_ptr<TBufferStream>& output, const std::string& fName) {
+    if (!output) return;
+    output->File().Close();
+    output.reset();
+    RemoveOutputFile(fName);
+}
+
 }  // namespace
 
 void TUnZipper::SetDestDir(const std::string& dir) {
@@ -280,18 +298,26 @@ void TUnZipper::ExtractEntry(int32_t index, TDecodeContext& context, int32_t& ex
         }
     } catch (const ELargerThanStated&) {
         decoded = false;
+    } catch (const EWriteError&) {
+        AbandonOutput(output, fName);
+        throw;
     }
     // Finishing through the handle still open, written out first (a later
     // write would move the time): the time, then the stored attributes. A
     // file given the read-only attribute keeps the time it was written at,
     // as when the time was set through a second open, which read-only refuses.
-    if (decoded && output) {
-        output->FlushBuffer();
-        const bool readOnly = RetainAttributes && (entry.externalAttributes & 1);
-        output->File().SetTimeAndAttributes(readOnly ? 0 : SanitizeDosDateTime(entry.dateTime), RetainAttributes,
-                                            entry.externalAttributes);
+    try {
+        if (decoded && output) {
+            output->FlushBuffer();
+            const bool readOnly = RetainAttributes && (entry.externalAttributes & 1);
+            output->File().SetTimeAndAttributes(readOnly ? 0 : SanitizeDosDateTime(entry.dateTime), RetainAttributes,
+                                                entry.externalAttributes);
+        }
+        if (output) output->Close();
+    } catch (const EWriteError&) {
+        AbandonOutput(output, fName);
+        throw;
     }
-    if (output) output->Close();
     output.reset();
 
     if (context.crc == entry.crc32) {
@@ -316,9 +342,6 @@ void TUnZipper::ExtractEntry(int32_t index, TDecodeContext& context, int32_t& ex
     } else if (OnBadCRC) {
         OnBadCRC(*this, static_cast<int32_t>(context.crc), static_cast<int32_t>(entry.crc32), index);
     }
-    // A damaged file is not left behind, even when its attributes made it read-only.
-    if (TestOnly) return;
-    const int64_t attributes = zipos::GetAttributes(fName);
-    if (attributes >= 0 && (attributes & 1)) zipos::SetAttributes(fName, static_cast<uint32_t>(attributes & ~1));
-    zipos::RemoveFile(fName);
+    // A damaged file is not left behind.
+    if (!TestOnly) RemoveOutputFile(fName);
 }

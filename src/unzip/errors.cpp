@@ -19,3 +19,6 @@ std::wstring Widen(const std::string& text) {
 }  // namespace
 
 EZipError::EZipError(const std::string& message) : EError(Widen(message)) {}
+
+EWriteError::EWriteError(const std::string& path, const std::string& reason)
+    : EStreamError("Cannot write file \"" + path + "\". " + reason), path_(path), reason_(reason) {}

@@ -53,6 +53,17 @@ class EFCreateError : public EStreamError {  // Cannot create file "<name>". <re
 public:
     using EStreamError::EStreamError;
 };
+// A write that failed (a full disk, a medium gone): Cannot write file "<name>". <reason>
+class EWriteError : public EStreamError {
+public:
+    EWriteError(const std::string& path, const std::string& reason);
+    const std::string& Path() const { return path_; }
+    const std::string& Reason() const { return reason_; }
+
+private:
+    std::string path_;
+    std::string reason_;
+};
 
 inline const char kNotAValidZipFile[] = "Not a valid zip file!";
 inline const char kIncompleteZipFile[] = "Incomplete Zip File";

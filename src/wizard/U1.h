@@ -97,6 +97,10 @@ public:
 
     // ---- Installation (src/install) --------------------------------------------------------
     void ButtonNext3Click(TControl& sender);
+    // Before the extraction: while the destination's drive lacks room for the
+    // payload, a box with Retry and Cancel says how much is needed and free;
+    // Cancel raises an EError holding both figures (src/install/free_space.cpp).
+    void EnsureRoomForPayload();
     // Extracts the payload S + "Setup.dat" into the destination folder.
     void ExtractPayload();
     // Puts the status line's latest text on the screen now.

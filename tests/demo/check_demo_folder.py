@@ -25,7 +25,7 @@ LANGUAGES = ["EN", "DE", "CN"]
 BARCODE = "bin/PegasusImaging.ActiveX.BarcodeXpress5.dll"
 
 # Messages that the setup formats with the product name (or, for 00000_00019, a path).
-FORMATTED = {1, 2, 3, 4, 6, 7, 8, 9, 15, 19}
+FORMATTED = {1, 2, 3, 4, 6, 7, 8, 9, 15, 19, 25, 26, 27}
 # The wizard form's controls whose class takes a text from the language files,
 # and which of them show a fixed text that no message replaces.
 BUTTONS_BY_PAGE = [
@@ -109,7 +109,7 @@ class DemoFolderTest(unittest.TestCase):
                 has_mark = file.read(2) == b"\xff\xfe"
             self.assertEqual(has_mark, abbreviation != "EN", "encoding of Res%s.ini" % abbreviation)
             messages = read_ini(self.path("lang", "Res%s.ini" % abbreviation))["Res"]
-            for number in range(1, 25):
+            for number in range(1, 28):
                 key = "00000_%05d" % number
                 self.assertIn(key, messages, abbreviation)
                 text = messages[key]

@@ -21,11 +21,16 @@
 #include <vector>
 
 #include "e2e/setup_driver.h"
+#include "install/free_space.h"
 #include "localisation/ini_file.h"
 #include "localisation/text_format.h"
 #include "support/link_files.h"
 #include "support/registry_values.h"
 #include "support/temp_folder.h"
+#include "support/test_languages.h"
+#include "ui/dialogs.h"
+#include "unzip/crafted_archive.h"
+#include "unzip/small_disk.h"
 #include "util/error.h"
 #include "util/file_ops.h"
 #include "util/registry.h"
@@ -147,6 +152,21 @@ protected:
         DWORD code = 1;
         ASSERT_TRUE(driver->WaitForExit(30000, code)) << "the program did not end";
         EXPECT_EQ(code, 0u);
+    }
+
+    // After an error box has been answered: the sequence ended there (the
+    // finish page never shows, no install path is recorded), the wizard
+    // waits on the installing page, and from there Cancel (with Yes) ends it.
+    void ExpectEndedOnTheInstallingPageThenCancel(TSetupDriver& wizard) {
+        Sleep(500);
+        ASSERT_TRUE(wizard.Running());
+        EXPECT_EQ(wizard.Page(), 3);
+        EXPECT_FALSE(TRegKey::Open(HKEY_CURRENT_USER, L"Software\\Zantivo").ValueExists(L"InstallPath"));
+        wizard.Press(L"ButtonCancel4");
+        HWND question = wizard.WaitForDialog();
+        ASSERT_NE(question, nullptr);
+        TSetupDriver::Answer(question, IDYES);
+        ExpectExitCodeZero();
     }
 
     // The uninstall log: the stored path of every logged entry, with its time.
@@ -331,17 +351,7 @@ TEST_F(InstallTest, ADamagedPayloadShowsTheErrorAndKeepsTheInstallingPage) {
         EXPECT_NE(GetDlgItem(box, IDOK), nullptr);
         EXPECT_FALSE(TSetupDriver::DialogText(box).empty());
         TSetupDriver::Answer(box, IDOK);
-        Sleep(500);
-        ASSERT_TRUE(wizard.Running());
-        EXPECT_EQ(wizard.Page(), 3);  // the sequence ended; the finish page never shows
-        EXPECT_FALSE(TRegKey::Open(HKEY_CURRENT_USER, L"Software\\Zantivo").ValueExists(L"InstallPath"));
-
-        // From there Cancel (with Yes) ends the program.
-        wizard.Press(L"ButtonCancel4");
-        HWND question = wizard.WaitForDialog();
-        ASSERT_NE(question, nullptr);
-        TSetupDriver::Answer(question, IDYES);
-        ExpectExitCodeZero();
+        ExpectEndedOnTheInstallingPageThenCancel(wizard);
         driver.reset();
     }
 }
@@ -407,6 +417,56 @@ TEST_F(InstallTest, ASecondInstallationAndTheUninstallerLeaveNothingOfThePayload
     for (int i = 0; i < 200 && Exists(uninstaller); ++i) Sleep(100);
     for (const std::wstring& file : FilesBelow(ProductTree())) EXPECT_FALSE(Exists(destination + file)) << file;
     EXPECT_FALSE(Exists(destination + L"Uninstall.log"));
+}
+
+// On a drive of 5 MB (T:, which the small_disk fixture maps to a tmpfs) the
+// real program looks before it leaps: its box on the installing page says
+// both figures and offers Retry and Cancel; Retry looks again, Cancel ends
+// the installation as a failed step does, and nothing was written.
+TEST_F(InstallTest, OnAFullDiskTheBoxSaysBothFiguresAndCancelWritesNothing) {
+    SmallDisk disk("T:");
+    if (!disk.Refusal().empty()) GTEST_SKIP() << disk.Refusal();
+    ASSERT_TRUE(disk.Fault().empty()) << disk.Fault();
+    disk.Clear();
+    TempFolder setup;
+    ASSERT_TRUE(CopyFileW((Build() + L"\\Setup.exe").c_str(), (setup / L"Setup.exe").c_str(), FALSE));
+    WriteTestLanguages(setup.Path());
+    CraftedEntry media;
+    media.name = "media/scan.tif";
+    media.data = std::string(8 << 20, 'x');
+    media.password = "417263";
+    WriteBytes(setup / L"Setup.dat", BuildArchive({media}));
+    const std::wstring destination = L"T:\\Zantivo\\";
+
+    TSetupDriver& wizard = Run(setup.Path());
+    WalkToReadyPage(wizard, destination);
+    ULARGE_INTEGER free;
+    ASSERT_TRUE(GetDiskFreeSpaceExW(destination.c_str(), &free, nullptr, nullptr));
+    // The file, and an allocation unit (4 KB on a tmpfs) for the log; Setup's own English texts.
+    const std::wstring text = L"There is not enough free space on drive T:\\ to install the program.\r\n\r\n"
+                              L"Space required: " + SizeText((8 << 20) + 4096, true) + L"\r\n"
+                              L"Space available: " + SizeText(free.QuadPart, false);
+    wizard.Press(L"ButtonNext3");
+    for (int look = 0; look < 2; ++look) {  // the first answer is Retry: the box comes again
+        SCOPED_TRACE(look);
+        HWND box = wizard.WaitForDialog();
+        ASSERT_NE(box, nullptr) << "no box";
+        EXPECT_EQ(TSetupDriver::DialogCaption(box), L"EN message 1 for Zantivo");  // the application title
+        EXPECT_EQ(TSetupDriver::DialogText(box), text);
+        EXPECT_FALSE(TSetupDriver::DialogButton(box, IDRETRY).empty());
+        EXPECT_FALSE(TSetupDriver::DialogButton(box, IDCANCEL).empty());
+        EXPECT_EQ(wizard.Page(), 3);
+        TSetupDriver::Answer(box, look == 0 ? IDRETRY : IDCANCEL);
+        for (int i = 0; i < 500 && IsWindow(box); ++i) Sleep(10);  // gone before the next is looked for
+    }
+
+    // Cancel: the error box with the same text; the wizard stays on the installing page.
+    HWND error = wizard.WaitForDialog();
+    ASSERT_NE(error, nullptr) << "no error box";
+    EXPECT_EQ(TSetupDriver::DialogText(error), ErrorBoxText(text));
+    TSetupDriver::Answer(error, IDOK);
+    ExpectEndedOnTheInstallingPageThenCancel(wizard);
+    EXPECT_TRUE(FilesBelow(destination).empty());
 }
 
 }  // namespace

@@ -51,6 +51,9 @@ utf16 > lang/ResEN.ini <<'INI'
 00000_00022=User manual
 00000_00023=
 00000_00024=Quendral
+00000_00025=Drive %s is too full for the program.
+00000_00026=Needed: %s
+00000_00027=Free: %s
 [FormRes]
 00000000101=&Next >
 00000000102=Cancel
@@ -83,6 +86,9 @@ utf16 > lang/ResZH.ini <<'INI'
 00000_00022=用户手册
 00000_00023=
 00000_00024=Quendral
+00000_00025=驱动器 %s 空间不足。
+00000_00026=所需：%s
+00000_00027=可用：%s
 [FormRes]
 00000000101=下一步(&N)>
 00000000102=取消

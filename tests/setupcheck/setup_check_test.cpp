@@ -135,6 +135,20 @@ const TFaultCase kFaultCases[] = {
      {{W, kEnglish, L"Res", L"00000_00019", L"EN", L"the file's path does not appear"}}},
     {"a placeholder in a plain text", [](TSetupPlan& s) { s.Ini("lang/ResEN.ini").Set(L"Res", L"00000_00005", L"Click %s."); },
      {{W, kEnglish, L"Res", L"00000_00005", L"EN", L"is shown as it stands"}}},
+    {"a newer message missing: the installer has its own English text",
+     [](TSetupPlan& s) {
+         s.Ini("lang/ResDE.ini").Remove(L"Res", L"00000_00025");
+         s.Ini("lang/ResEN.ini").Set(L"Res", L"00000_00027", L"");
+     },
+     {{W, kGerman, L"Res", L"00000_00025", L"DE",
+       L"is missing: the box for a drive without room for the payload shows the installer's English text"},
+      {W, kEnglish, L"Res", L"00000_00027", L"EN", L"is empty: the room free in that box shows the installer's"}}},
+    {"a size's text formatted as a number",
+     [](TSetupPlan& s) { s.Ini("lang/ResEN.ini").Set(L"Res", L"00000_00026", L"Needed: %d bytes"); },
+     {{E, kEnglish, L"Res", L"00000_00026", L"EN", L"so the room needed in that box ends in the error"}}},
+    {"no drive in the shortfall's text",
+     [](TSetupPlan& s) { s.Ini("lang/ResDE.ini").Set(L"Res", L"00000_00025", L"Zu voll."); },
+     {{W, kGerman, L"Res", L"00000_00025", L"DE", L"has no \"%s\": the drive does not appear in the box"}}},
     {"a product name with a slash", [](TSetupPlan& s) { s.Ini("lang/ResEN.ini").Set(L"Res", L"00000_00023", L"View/er"); },
      {{E, kEnglish, L"Res", L"00000_00023", L"EN", L"\"View/er\" cannot be a file name: it holds '/'"}}},
     {"a product name that is a device", [](TSetupPlan& s) { s.Ini("lang/ResDE.ini").Set(L"Res", L"00000_00023", L"Con"); },

@@ -5,6 +5,15 @@
 
 uint32_t TestCrc32(const std::string& data) { return Crc32(0, data.data(), data.size()); }
 
+std::string Incompressible(size_t size, uint32_t seed) {
+    std::string data(size, '\0');
+    for (char& c : data) {
+        seed ^= seed << 13, seed ^= seed >> 17, seed ^= seed << 5;
+        c = static_cast<char>(seed);
+    }
+    return data;
+}
+
 namespace {
 
 void Put16(std::string& s, uint32_t v) {

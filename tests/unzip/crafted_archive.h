@@ -25,3 +25,5 @@ struct CraftedEntry {
 // directory, the end record (with a comment when given).
 std::string BuildArchive(const std::vector<CraftedEntry>& entries, const std::string& comment = "");
 uint32_t TestCrc32(const std::string& data);
+// Bytes that no method shrinks (xorshift), so that an entry's size is the room it takes.
+std::string Incompressible(size_t size, uint32_t seed = 2463534242u);

@@ -5,7 +5,7 @@
 set -u
 unzipper=$1 data=$2
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+trap 'mountpoint -q "$work/small" && umount "$work/small"; rm -rf "$work"' EXIT
 passed=0 failed=0
 check() {  # check NAME CONDITION...
   local name=$1; shift
@@ -73,6 +73,28 @@ check "unreadable archive exits 2" test $status -eq 2
 check "the component's text is shown" grep -q 'Incomplete Zip File' <<<"$err"
 "$unzipper" -o sometimes "$data/deflate9.zip" 2>/dev/null; status=$?
 check "bad option exits 2" test $status -eq 2
+usage=$("$unzipper" -h)
+check "the usage gives the exit statuses" grep -q ' 50 a file could not be written (a full disk)$' <<<"$usage"
+
+# A full disk, on a tmpfs of 5 MB: the file that does not fit is named with
+# the system's reason and removed; those before it stay; exit status 50.
+mkdir "$work/small" "$work/payload" "$work/payload/media"
+if refusal=$(mount -t tmpfs -o size=5m tmpfs "$work/small" 2>&1); then
+  echo "read me" > "$work/payload/readme.txt"
+  head -c 6000000 /dev/urandom > "$work/payload/media/scan.tif"
+  echo "after" > "$work/payload/z.txt"
+  (cd "$work/payload" && zip -q -r "$work/payload.zip" readme.txt media/scan.tif z.txt)
+  err=$("$unzipper" -q -d "$work/small/out" "$work/payload.zip" 2>&1); status=$?
+  check "a full disk exits 50" test $status -eq 50
+  check "a full disk names the file and the reason" \
+    test "$err" = "unzipper: cannot write $work/small/out/media/scan.tif: No space left on device"
+  check "a full disk leaves no part of the file" test ! -e "$work/small/out/media/scan.tif"
+  check "the files before it stay whole" cmp -s "$work/payload/readme.txt" "$work/small/out/readme.txt"
+  check "the files after it are not begun" test ! -e "$work/small/out/z.txt"
+  umount "$work/small"
+else
+  echo "SKIPPED: the full-disk cases: mounting a 5 MB tmpfs was refused: $refusal" >&2
+fi
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

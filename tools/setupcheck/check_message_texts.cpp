@@ -11,12 +11,17 @@ enum class TUse {
     Plain,    // shown as it stands
     Product,  // a format text whose one argument is the product name
     Path,     // a format text whose one argument is the path of the file being installed
+    Drive,    // a format text whose one argument is the destination's drive
+    Size,     // a format text whose one argument is a size ("203.4 MB")
 };
 
 struct TMessage {
     const wchar_t* id;
     TUse use;
     const wchar_t* shownAs;
+    // Texts added after the first language files: the installer has an
+    // English text of its own for a file that lacks them.
+    bool builtIn = false;
 };
 
 // Every message text the installer shows, and where.
@@ -45,7 +50,21 @@ const TMessage kMessages[] = {
     {L"00000_00022", TUse::Plain, L"the name of the manual's shortcut"},
     {L"00000_00023", TUse::Plain, L"the alternate product name"},
     {L"00000_00024", TUse::Plain, L"the company label"},
+    {L"00000_00025", TUse::Drive, L"the box for a drive without room for the payload", true},
+    {L"00000_00026", TUse::Size, L"the room needed in that box", true},
+    {L"00000_00027", TUse::Size, L"the room free in that box", true},
 };
+
+std::wstring ArgumentName(TUse use) {
+    switch (use) {
+    case TUse::Product: return L"the product name";
+    case TUse::Path: return L"the file's path";
+    case TUse::Drive: return L"the drive";
+    case TUse::Size: return L"the size";
+    case TUse::Plain: break;
+    }
+    return L"";
+}
 
 // The alternate product name may be empty: the installer then uses its own.
 const std::wstring kProductNameId = L"00000_00023";
@@ -72,7 +91,7 @@ void CheckFormat(TCheckContext& c, const TPlace& place, const TMessage& message,
             c.findings.Warning(place, L"is shown as it stands, not formatted, so its \"%\" placeholders show as typed");
         return;
     }
-    const std::wstring argument = message.use == TUse::Product ? L"the product name" : L"the file's path";
+    const std::wstring argument = ArgumentName(message.use);
     if (placeholders == 0)
         c.findings.Warning(place, L"has no \"%s\": " + argument + L" does not appear in " + message.shownAs);
     else if (placeholders > 1)
@@ -108,6 +127,9 @@ void CheckMessageTexts(TCheckContext& c, std::vector<TLanguage>& languages) {
             const std::optional<std::wstring> text = language.texts->Read(L"Res", message.id);
             if (message.id == kProductNameId) {
                 if (text && !text->empty()) CheckProductName(c, place, *text);
+            } else if ((!text || text->empty()) && message.builtIn) {
+                c.findings.Warning(place, std::wstring(text ? L"is empty: " : L"is missing: ") + message.shownAs +
+                                              L" shows the installer's English text");
             } else if (!text) {
                 c.findings.Error(place, L"is missing: " + std::wstring(message.shownAs) + L" shows nothing");
             } else if (text->empty()) {

@@ -14,11 +14,12 @@ namespace zipos {
 class File {
 public:
     File() = default;
-    File(File&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
+    File(File&& other) noexcept : handle_(std::exchange(other.handle_, -1)), path_(std::move(other.path_)) {}
     File& operator=(File&& other) noexcept {
         if (this != &other) {
             Close();
             handle_ = std::exchange(other.handle_, -1);
+            path_ = std::move(other.path_);
         }
         return *this;
     }
@@ -36,7 +37,8 @@ public:
     bool IsOpen() const;
     // Bytes read (fewer at the end of the file); raises EStreamError on failure.
     size_t Read(void* buffer, size_t count);
-    // Writes all bytes; raises EStreamError ("Stream write error") on failure.
+    // Writes all bytes. A failure (a full disk, a medium gone) raises
+    // EWriteError naming the file and the system's reason.
     void Write(const void* buffer, size_t count);
     // origin 0 beginning, 1 current, 2 end; the new position, or -1 on failure.
     int64_t Seek(int64_t offset, int origin);
@@ -50,9 +52,12 @@ public:
     // with setAttributes, the attributes as SetAttributes gives them.
     bool SetTimeAndAttributes(uint32_t dosDateTime, bool setAttributes, uint32_t attributes);
     void Close();
+    // The path the file was opened by.
+    const std::string& Path() const { return path_; }
 
 private:
     intptr_t handle_ = -1;
+    std::string path_;
 };
 
 bool FileExists(const std::string& path);

@@ -82,6 +82,7 @@ File File::OpenRead(const std::string& path) {
     if (fd < 0) throw EFOpenError("Cannot open file \"" + path + "\". " + strerror(errno));
     File f;
     f.handle_ = fd;
+    f.path_ = path;
     return f;
 }
 
@@ -96,6 +97,7 @@ File File::Create(const std::string& path) {
     if (fd < 0) throw EFCreateError("Cannot create file \"" + path + "\". " + strerror(errno));
     File f;
     f.handle_ = fd;
+    f.path_ = path;
     return f;
 }
 
@@ -105,7 +107,7 @@ File File::TryOpenWrite(const std::string& path) {
     struct stat st;
     if (stat(P(path).c_str(), &st) != 0 || !(st.st_mode & S_IWUSR)) return f;
     int fd = open(P(path).c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd >= 0) f.handle_ = fd;
+    if (fd >= 0) f.handle_ = fd, f.path_ = path;
     return f;
 }
 
@@ -129,7 +131,8 @@ void File::Write(const void* buffer, size_t count) {
     while (count > 0) {
         ssize_t done = write(Fd(handle_), p, count);
         if (done < 0 && errno == EINTR) continue;
-        if (done <= 0) throw EStreamError("Stream write error");
+        // A write that takes nothing has no errno of its own; the device gave out.
+        if (done <= 0) throw EWriteError(path_, strerror(done < 0 ? errno : EIO));
         p += done;
         count -= size_t(done);
     }

@@ -29,6 +29,7 @@ File File::OpenRead(const std::string& path) {
     if (h == INVALID_HANDLE_VALUE) throw EFOpenError("Cannot open file \"" + path + "\". " + LastErrorText());
     File f;
     f.handle_ = reinterpret_cast<intptr_t>(h);
+    f.path_ = path;
     return f;
 }
 
@@ -38,6 +39,7 @@ File File::Create(const std::string& path) {
     if (h == INVALID_HANDLE_VALUE) throw EFCreateError("Cannot create file \"" + path + "\". " + LastErrorText());
     File f;
     f.handle_ = reinterpret_cast<intptr_t>(h);
+    f.path_ = path;
     return f;
 }
 
@@ -45,7 +47,7 @@ File File::TryOpenWrite(const std::string& path) {
     HANDLE h = CreateFileW(W(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     File f;
-    if (h != INVALID_HANDLE_VALUE) f.handle_ = reinterpret_cast<intptr_t>(h);
+    if (h != INVALID_HANDLE_VALUE) f.handle_ = reinterpret_cast<intptr_t>(h), f.path_ = path;
     return f;
 }
 
@@ -67,7 +69,10 @@ void File::Write(const void* buffer, size_t count) {
     const auto* p = static_cast<const char*>(buffer);
     while (count > 0) {
         DWORD chunk = static_cast<DWORD>(std::min<size_t>(count, 1u << 30)), done = 0;
-        if (!WriteFile(H(handle_), p, chunk, &done, nullptr) || done == 0) throw EStreamError("Stream write error");
+        if (!WriteFile(H(handle_), p, chunk, &done, nullptr))
+            throw EWriteError(path_, LastErrorText());
+        // A write that takes nothing and reports no error: the device gave out.
+        if (done == 0) throw EWriteError(path_, WideToAnsi(SystemErrorText(ERROR_WRITE_FAULT)));
         p += done;
         count -= done;
     }
