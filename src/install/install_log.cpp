@@ -49,7 +49,19 @@ TInstallLog::TInstallLog(const std::wstring& path) : path_(FullPathOf(path)) {
 }
 
 void TInstallLog::Line(const std::wstring& text) {
-    const std::string bytes = WideToUtf8(LocalTimeStamp() + L"  " + text + L"\r\n");
+    // A text of several lines (a question, the usage) gives as many log
+    // lines, each with the time, so the log stays one event per line.
+    const std::wstring stamp = LocalTimeStamp() + L"  ";
+    std::wstring lines = stamp;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != L'\r' && text[i] != L'\n') {
+            lines += text[i];
+            continue;
+        }
+        if (text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') ++i;
+        lines += L"\r\n" + stamp;
+    }
+    const std::string bytes = WideToUtf8(lines + L"\r\n");
     DWORD written = 0;
     // A log that cannot be written must not stop the installation it describes.
     WriteFile(file_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);

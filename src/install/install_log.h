@@ -1,7 +1,8 @@
 // The installation's log for administrators, the file that /LOG names: what
 // Setup was asked to do, what it did, each step with its outcome and time,
 // every error with its text, and the exit code. UTF-8 text with a
-// byte-order mark, one line per event, each beginning with the local time.
+// byte-order mark, one line per event (a text of several lines gives as
+// many), each beginning with the local time.
 // Every line is written through at once, so a process that ends from
 // anywhere (even at once, from inside a handler) leaves its whole log.
 #pragma once

@@ -51,7 +51,7 @@ TEST(InstallLogTest, WritesTimedStepsAndErrorsThroughAtOnce) {
         TInstallLog log(path);
         EXPECT_EQ(log.Path(), path);
         ASSERT_EQ(SetInstallLog(&log), nullptr);
-        LogLine(L"Destination: C:\\Program Files\\Zantivo Gro\u00dfe \u4e2d\u6587\\");
+        LogLine(L"Destination: C:\\Program Files\\Zantivo Gro\u00dfe \u4e2d\u6587\\\r\nnext\rline");
         LogStep(L"Extracting the payload");
         LogStep(L"Creating the shortcuts");  // ends the step before it
         log.FailStep(L"Unable to write to C:\\x.ini.");
@@ -61,7 +61,7 @@ TEST(InstallLogTest, WritesTimedStepsAndErrorsThroughAtOnce) {
         LogStepDone();  // nothing open: nothing written
         // Every line is on disk already, while the log is open; nobody else may write it.
         const std::vector<std::string> lines = Lines(ReadWhileWritten(path).substr(3));
-        EXPECT_EQ(lines.size(), 9u);
+        EXPECT_EQ(lines.size(), 11u);
         HANDLE other = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                    OPEN_EXISTING, 0, nullptr);
         EXPECT_EQ(other, INVALID_HANDLE_VALUE);
@@ -72,9 +72,12 @@ TEST(InstallLogTest, WritesTimedStepsAndErrorsThroughAtOnce) {
     LogStep(L"without a log nothing happens");
     const std::string bytes = ReadBytes(path);
     ASSERT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
-    const std::vector<std::string> lines = Lines(bytes.substr(3));
-    ASSERT_EQ(lines.size(), 9u);
+    std::vector<std::string> lines = Lines(bytes.substr(3));
+    ASSERT_EQ(lines.size(), 11u);
     EXPECT_EQ(lines[0], "Destination: C:\\Program Files\\Zantivo Gro\xC3\x9F" "e \xE4\xB8\xAD\xE6\x96\x87\\");
+    EXPECT_EQ(lines[1], "next");  // each line of a text gets the time
+    EXPECT_EQ(lines[2], "line");
+    lines.erase(lines.begin() + 1, lines.begin() + 3);
     EXPECT_EQ(lines[1], "Step \"Extracting the payload\": started");
     EXPECT_TRUE(std::regex_match(lines[2], std::regex(R"(Step "Extracting the payload": done after \d+\.\d{3} s)")))
         << lines[2];

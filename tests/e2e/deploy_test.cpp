@@ -24,16 +24,6 @@ const std::wstring kEntry = std::wstring(kUninstallKey) + L"Zantivo";
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-void MakeLink(const std::wstring& path, const std::wstring& target) {
-    ComPtr<IShellLinkW> link;
-    ComPtr<IPersistFile> file;
-    ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                           link.put_void())) &&
-                SUCCEEDED(link->QueryInterface(IID_IPersistFile, file.put_void())));
-    link->SetPath(target.c_str());
-    ASSERT_TRUE(SUCCEEDED(file->Save(path.c_str(), TRUE)));
-}
-
 std::wstring ReadText(const std::wstring& path) {
     const std::string bytes = ReadBytes(path);
     return bytes.starts_with("\xEF\xBB\xBF") ? Utf8ToWide(bytes.substr(3)) : L"(no byte-order mark)";
@@ -100,8 +90,8 @@ TEST_F(DeployTest, TheWizardIsListedAndTheQuietUninstallRemovesWhatItMadeOutside
     wchar_t notepad[MAX_PATH];
     GetSystemDirectoryW(notepad, MAX_PATH);
     const std::wstring elsewhere = std::wstring(notepad) + L"\\notepad.exe";
-    MakeLink(user / L"Desktop\\Notes.lnk", elsewhere);
-    MakeLink(group + L"Notes.lnk", elsewhere);
+    WriteLink(user / L"Desktop\\Notes.lnk", elsewhere);
+    WriteLink(group + L"Notes.lnk", elsewhere);
 
     // As Apps & Features and the deployment engines run it: the whole command line.
     std::wstring commandLine = quiet;

@@ -42,19 +42,26 @@ PRODUCT = 'Zantivo'
 # Files of the payload that the installation rewrites after extracting them.
 REWRITTEN = ('system.ini', 'lang/language.ini')
 failures = []
+checks = [0]
 failures_lock = threading.Lock()
 
 
 def check(condition, what):
-    if not condition:
-        with failures_lock:
+    with failures_lock:
+        checks[0] += 1
+        if not condition:
             failures.append(what)
-        print('FAILED: ' + what, flush=True)
+            print('FAILED: ' + what, flush=True)
     return condition
 
 
 def windows_path(path):
     return 'Z:' + os.path.abspath(path).replace('/', '\\')
+
+
+# Each machine keeps to itself: no menu entries in this machine's desktop
+# environment for the links the installations make.
+ENVIRONMENT = dict(os.environ, WINEDLLOVERRIDES='winemenubuilder.exe=d')
 
 
 def wine_env_command(arch, prefix, command):
@@ -74,8 +81,9 @@ class Machine:
         command = [os.path.join(ROOT, 'scripts', 'wine-run.sh'), '--arch', self.arch, '--prefix', self.prefix,
                    self.probe, *arguments]
         if background:
-            return subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
-        done = subprocess.run(command, capture_output=True, text=True, timeout=timeout)
+            return subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True,
+                                    env=ENVIRONMENT)
+        done = subprocess.run(command, capture_output=True, text=True, timeout=timeout, env=ENVIRONMENT)
         return done.stdout
 
     def json(self, *arguments, timeout=300):
@@ -107,13 +115,22 @@ class Machine:
 
 
 def make_base(arch, base):
-    """A booted prefix, made once and kept; machines are copies of it."""
+    """A booted prefix, made once and kept; machines are copies of it. Wine
+    links the user's desktop and documents to this machine's home folder,
+    which every prefix would share: they become folders of the prefix."""
     if os.path.exists(os.path.join(base, '.fleet-base-ready')):
         return
     shutil.rmtree(base, ignore_errors=True)
     subprocess.run([os.path.join(ROOT, 'scripts', 'wine-run.sh'), '--arch', arch, '--prefix', base, 'cmd', '/c',
-                    'exit'], check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                    'exit'], check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=ENVIRONMENT)
     subprocess.run(wine_env_command(arch, base, 'wineserver -w'), check=True)
+    users = os.path.join(base, 'drive_c', 'users')
+    for user in os.listdir(users):
+        for name in os.listdir(os.path.join(users, user)):
+            folder = os.path.join(users, user, name)
+            if os.path.islink(folder) and not os.path.realpath(folder).startswith(os.path.realpath(base)):
+                os.remove(folder)
+                os.mkdir(folder)
     open(os.path.join(base, '.fleet-base-ready'), 'w').close()
 
 
@@ -169,9 +186,9 @@ def check_winget_manifest(installer):
           'winget: the setup folder zipped, Setup.exe run inside it')
     for entry in installer['Installers']:
         check(entry['Architecture'] == 'x86', 'winget: the 32-bit Setup.exe')
-        check(len(entry['InstallerSha256']) == 64 and all(c in '0123456789abcdefABCDEF'
-                                                          for c in entry['InstallerSha256']),
-              'winget: InstallerSha256 is 64 hex digits')
+        sha = entry['InstallerSha256']
+        check(isinstance(sha, str) and len(sha) == 64 and all(c in '0123456789abcdefABCDEF' for c in sha),
+              'winget: InstallerSha256 is a text of 64 hex digits')
     switches = installer['InstallerSwitches']
     check('<INSTALLPATH>' in switches['InstallLocation'] and '<LOGPATH>' in switches['Log'],
           'winget: InstallLocation and Log take the paths winget gives')
@@ -190,6 +207,7 @@ class Fleet:
         self.product_tree = os.path.join(self.build, 'demo-product')
         self.payload = payload_files(self.product_tree)
         self.installer = winget_switches()
+        self.keep = arguments.keep
 
     def setup(self, folder='demo'):
         return '"%s"' % windows_path(os.path.join(self.folders, folder, 'Setup.exe'))
@@ -367,8 +385,9 @@ class Fleet:
             jobs = [pool.submit(self.install_and_remove, plan) for plan in plans] + [pool.submit(self.trouble)]
             for job in jobs:
                 job.result()
-        for plan in plans + [{'name': 'trouble'}]:
-            shutil.rmtree(os.path.join(self.work, plan['name']), ignore_errors=True)
+        if not self.keep:
+            for plan in plans + [{'name': 'trouble'}]:
+                shutil.rmtree(os.path.join(self.work, plan['name']), ignore_errors=True)
         print('fleet done in %.1f s' % (time.monotonic() - started))
 
 
@@ -381,11 +400,12 @@ def main():
     parser.add_argument('--arch', required=True, choices=['win32', 'win64'])
     parser.add_argument('--build', required=True)
     parser.add_argument('--folders', required=True)
+    parser.add_argument('--keep', action='store_true', help='keep the machines afterwards, to look at them')
     Fleet(parser.parse_args()).run()
     if failures:
-        print('%d checks failed' % len(failures))
+        print('%d of %d checks failed' % (len(failures), checks[0]))
         return 1
-    print('every check held')
+    print('all %d checks held' % checks[0])
     return 0
 
 
