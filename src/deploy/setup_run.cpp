@@ -187,6 +187,27 @@ unsigned RunUnattended(const TCommandLine& commandLine, TMultiLanguage& catalogu
     return ecFailed;
 }
 
+// The installation itself, once the command line is understood and the log open.
+unsigned RunInstallation(const TCommandLine& commandLine, const TProcessAccount& account) {
+    TMultiLanguage& catalogue = MultiLanguage();
+    int language = -1;
+    if (commandLine.language) {
+        std::wstring offered;
+        language = FindLanguage(catalogue, *commandLine.language, offered);
+        if (language < 0)
+            return RefuseCommandLine(commandLine, L"the setup folder has no language \"" + *commandLine.language +
+                                                      L"\" (it has " + (offered.empty() ? L"none" : offered) + L")");
+    }
+    std::wstring why;
+    const TShortcutOwner owner = ChooseShortcutOwner(commandLine, account, why);
+    SetShortcutOwner(owner);
+    LogLine((owner == TShortcutOwner::AllUsers ? L"Shortcuts: the common (All Users) Start menu and desktop, as "
+                                               : L"Shortcuts: the current user's Start menu and desktop, as ") +
+            why);
+    if (!commandLine.Unattended()) return RunWizard(commandLine, catalogue, language);
+    return Exit(RunUnattended(commandLine, catalogue, language));
+}
+
 }  // namespace
 
 unsigned RunWithSwitches(const TCommandLine& commandLine) {
@@ -219,22 +240,12 @@ unsigned RunWithSwitches(const TCommandLine& commandLine) {
     }
     TScopedLog log(std::move(opened));
     LogStart(commandLine, account);
-
-    TMultiLanguage& catalogue = MultiLanguage();
-    int language = -1;
-    if (commandLine.language) {
-        std::wstring offered;
-        language = FindLanguage(catalogue, *commandLine.language, offered);
-        if (language < 0)
-            return RefuseCommandLine(commandLine, L"the setup folder has no language \"" + *commandLine.language +
-                                                      L"\" (it has " + (offered.empty() ? L"none" : offered) + L")");
+    try {
+        return RunInstallation(commandLine, account);
+    } catch (const std::exception& error) {
+        // Nothing may escape into the system's crash report: an engine waits for an exit code.
+        LogLine(L"Error: " + Utf8ToWide(error.what()));
+        Tell(commandLine, Utf8ToWide(error.what()), MB_ICONERROR);
+        return Exit(ecFailed);
     }
-    std::wstring why;
-    const TShortcutOwner owner = ChooseShortcutOwner(commandLine, account, why);
-    SetShortcutOwner(owner);
-    LogLine((owner == TShortcutOwner::AllUsers ? L"Shortcuts: the common (All Users) Start menu and desktop, as "
-                                               : L"Shortcuts: the current user's Start menu and desktop, as ") +
-            why);
-    if (!commandLine.Unattended()) return RunWizard(commandLine, catalogue, language);
-    return Exit(RunUnattended(commandLine, catalogue, language));
 }

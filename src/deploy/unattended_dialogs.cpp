@@ -25,30 +25,33 @@ TUnattendedDialogs::TUnattendedDialogs(std::function<void(unsigned)> endProcess,
     : endProcess_(std::move(endProcess)), firstPump_(std::move(firstPump)), rule_(rule) {}
 
 int TUnattendedDialogs::ShowMessageBox(const std::wstring& text, const std::wstring& caption, UINT buttonsAndIcon) {
+    // Boxes that offer to try again: retried by the rule, then given up.
+    struct TRetryBox {
+        UINT buttons;
+        int again, giveUp;
+        const wchar_t* giveUpName;
+    };
+    static constexpr TRetryBox kRetryBoxes[] = {{MB_RETRYCANCEL, IDRETRY, IDCANCEL, L"Cancel"},
+                                                {MB_CANCELTRYCONTINUE, IDTRYAGAIN, IDCANCEL, L"Cancel"},
+                                                {MB_ABORTRETRYIGNORE, IDRETRY, IDABORT, L"Abort"}};
     LogLine(L"Message box \"" + caption + L"\": " + text);
-    switch (buttonsAndIcon & MB_TYPEMASK) {
-    case MB_OK:
+    const UINT buttons = buttonsAndIcon & MB_TYPEMASK;
+    if (buttons == MB_OK) {
         LogLine(L"No one to answer: OK");
         return IDOK;
-    case MB_RETRYCANCEL:
-        if (RetryAgain(caption + L"\n" + text)) return IDRETRY;
-        Decline(L"Cancel");
-        return IDCANCEL;
-    case MB_CANCELTRYCONTINUE:
-        if (RetryAgain(caption + L"\n" + text)) return IDTRYAGAIN;
-        Decline(L"Cancel");
-        return IDCANCEL;
-    case MB_ABORTRETRYIGNORE:
-        if (RetryAgain(caption + L"\n" + text)) return IDRETRY;
-        Decline(L"Abort");
-        return IDABORT;
-    case MB_YESNO:
+    }
+    for (const TRetryBox& box : kRetryBoxes) {
+        if (box.buttons != buttons) continue;
+        if (RetryAgain(caption + L"\n" + text)) return box.again;
+        Decline(box.giveUpName);
+        return box.giveUp;
+    }
+    if (buttons == MB_YESNO) {
         Decline(L"No");
         return IDNO;
-    default:  // OK/Cancel, Yes/No/Cancel
-        Decline(L"Cancel");
-        return IDCANCEL;
     }
+    Decline(L"Cancel");  // OK/Cancel, Yes/No/Cancel
+    return IDCANCEL;
 }
 
 bool TUnattendedDialogs::ConfirmYesNo(const std::wstring& text) {

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <sddl.h>
 
+#include "install/install_log.h"
 #include "wizard/product.h"
 
 namespace {
@@ -47,6 +48,8 @@ bool TryLockInstallation() {
 }
 
 void LockInstallation(const std::function<void()>& pump) {
+    if (TryLockInstallation()) return;
+    LogLine(L"Waiting for another installation of " + std::wstring(kProductName) + L" on this machine to end");
     const HANDLE mutex = InstallationMutex();
     while (!held && mutex) {
         const DWORD result = MsgWaitForMultipleObjects(1, &mutex, FALSE, 100, QS_ALLINPUT);

@@ -12,7 +12,7 @@
 // Takes the lock when it is free or already this process's; false when
 // another process holds it.
 bool TryLockInstallation();
-// Takes the lock, waiting as long as another process holds it and calling
-// pump at least every tenth of a second meanwhile (the wizard stays alive,
-// and Cancel still ends it).
+// Takes the lock, waiting as long as another process holds it (the log says
+// so) and calling pump at least every tenth of a second meanwhile (the
+// wizard stays alive, and Cancel still ends it).
 void LockInstallation(const std::function<void()>& pump);

@@ -40,10 +40,7 @@ void TForm1::ButtonNext3Click(TControl&) {
     ShowPage(PageControl1->ActivePageIndex() + 1);
     Dialogs().ProcessMessages();  // the installing page is painted before the work starts
     // Never two installations at once on one machine: this one waits for another to end.
-    if (!TryLockInstallation()) {
-        LogLine(L"Waiting for another installation of " + std::wstring(kProductName) + L" on this machine to end");
-        LockInstallation([] { Dialogs().ProcessMessages(); });
-    }
+    LockInstallation([] { Dialogs().ProcessMessages(); });
 
     const std::wstring destination = EditDir->Text();
     LogLine(L"Installing into " + destination + L" in the language " + catalogue_.CurrentAbbreviation());

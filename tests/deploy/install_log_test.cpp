@@ -31,19 +31,6 @@ std::vector<std::string> Lines(const std::string& bytes) {
     return lines;
 }
 
-// Read as a log viewer reads a log that is still being written.
-std::string ReadWhileWritten(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    EXPECT_NE(file, INVALID_HANDLE_VALUE);
-    std::string bytes(65536, '\0');
-    DWORD got = 0;
-    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
-    CloseHandle(file);
-    bytes.resize(got);
-    return bytes;
-}
-
 TEST(InstallLogTest, WritesTimedStepsAndErrorsThroughAtOnce) {
     TempFolder temp;
     const std::wstring path = temp / L"logs\\deep\\setup.log";  // its folders are made
@@ -60,7 +47,7 @@ TEST(InstallLogTest, WritesTimedStepsAndErrorsThroughAtOnce) {
         LogStepDone();
         LogStepDone();  // nothing open: nothing written
         // Every line is on disk already, while the log is open; nobody else may write it.
-        const std::vector<std::string> lines = Lines(ReadWhileWritten(path).substr(3));
+        const std::vector<std::string> lines = Lines(ReadBytesWhileWritten(path).substr(3));
         EXPECT_EQ(lines.size(), 11u);
         HANDLE other = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                    OPEN_EXISTING, 0, nullptr);

@@ -19,16 +19,7 @@ class UnattendedDialogsTest : public ::testing::Test {
 protected:
     void SetUp() override { SetInstallLog(&log); }
     void TearDown() override { SetInstallLog(nullptr); }
-    std::string Logged() const {
-        HANDLE file = CreateFileW(log.Path().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, 0, nullptr);
-        std::string bytes(65536, '\0');
-        DWORD got = 0;
-        ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
-        CloseHandle(file);
-        bytes.resize(got);
-        return bytes;
-    }
+    std::string Logged() const { return ReadBytesWhileWritten(log.Path()); }
     bool LogHas(const std::string& text) const { return Logged().find(text) != std::string::npos; }
 
     TempFolder temp;
