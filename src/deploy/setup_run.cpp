@@ -117,17 +117,9 @@ void SelectLanguage(TForm1& form, int language) {
         }
 }
 
-std::wstring FullPath(const std::wstring& path) {
-    DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (size == 0) return path;
-    std::wstring full(size, L'\0');
-    full.resize(GetFullPathNameW(path.c_str(), size, full.data(), nullptr));
-    return full;
-}
-
 void PrepareForm(TForm1& form, const TCommandLine& commandLine, int language) {
     if (language >= 0) form.Dispatch([&] { SelectLanguage(form, language); });
-    if (commandLine.destination) form.EditDir->SetText(FullPath(*commandLine.destination));
+    if (commandLine.destination) form.EditDir->SetText(FullPathName(*commandLine.destination));
 }
 
 unsigned RunWizard(const TCommandLine& commandLine, TMultiLanguage& catalogue, int language) {

@@ -4,19 +4,11 @@
 
 #include <cstdio>
 
+#include "util/file_ops.h"
 #include "util/path.h"
 #include "util/win_error.h"
 
 namespace {
-
-std::wstring FullPathOf(const std::wstring& path) {
-    DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (size == 0) return path;
-    std::wstring full(size, L'\0');
-    size = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
-    full.resize(size);
-    return full;
-}
 
 std::wstring LocalTimeStamp() {
     SYSTEMTIME now;
@@ -37,7 +29,7 @@ TInstallLog* current = nullptr;
 
 }  // namespace
 
-TInstallLog::TInstallLog(const std::wstring& path) : path_(FullPathOf(path)) {
+TInstallLog::TInstallLog(const std::wstring& path) : path_(FullPathName(path)) {
     // The folder is made when missing: a fleet's log folder need not exist on every machine.
     const std::wstring folder = ExtractFolder(path_);
     if (folder.size() > 3) SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
