@@ -1,13 +1,10 @@
-// What the uninstaller removes outside its folder: only what leads into its
-// folder. Links in folders of the test's own; the registry under a product
-// name of the test's own.
+// What the uninstaller removes outside its folder: only the registry's
+// entries that name its folder (under a product name of the test's own).
+// Its links are tested with the whole installation (tests/e2e/deploy_test.cpp).
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
-#include "support/link_files.h"
 #include "support/temp_folder.h"
 #include "uninstall/outside_traces.h"
 #include "util/handles.h"
@@ -15,41 +12,6 @@
 #include "wizard/product.h"
 
 namespace {
-
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-TEST(OutsideTracesTest, OnlyLinksIntoTheFolderGoAndOnlyGroupsTheyEmptied) {
-    ComApartment com;
-    TempFolder temp;
-    const std::wstring product = temp / L"Apps\\Zantivo\\", other = temp / L"Apps\\Zantivo Old\\";
-    const std::wstring desktop = temp / L"Desktop\\", programs = temp / L"Programs\\";
-    for (const std::wstring& folder : {product + L"lang", other, desktop, programs + L"Zantivo",
-                                       programs + L"Shared", programs + L"Empty"})
-        MakeFolders(folder);
-    const struct {
-        std::wstring link, target;
-        bool removed;
-    } links[] = {
-        {desktop + L"Zantivo.lnk", product + L"Zantivo.exe", true},
-        {desktop + L"Old.lnk", other + L"Zantivo.exe", false},  // a folder that only begins like it
-        {programs + L"Zantivo\\Zantivo.lnk", product + L"Zantivo.exe", true},
-        {programs + L"Zantivo\\Manual.lnk", product + L"lang\\ZantivoEN.pdf", true},
-        {programs + L"Shared\\Zantivo.lnk", product + L"Zantivo.exe", true},
-        {programs + L"Shared\\Notes.lnk", L"C:\\windows\\notepad.exe", false},
-        {desktop + L"Deep\\Zantivo.lnk", product + L"Zantivo.exe", false},  // the desktop has no groups
-    };
-    MakeFolders(desktop + L"Deep");
-    for (const auto& link : links) WriteLink(link.link, link.target);
-
-    TOutsideTraces removed;
-    RemoveLinksInto(product, {{desktop, false}, {programs, true}}, removed);
-    for (const auto& link : links) EXPECT_EQ(Exists(link.link), !link.removed) << WideToUtf8(link.link);
-    EXPECT_EQ(removed.links.size(), 4u);
-    // The emptied group goes; one that keeps the user's link, and one that was empty already, stay.
-    EXPECT_EQ(removed.groups, std::vector<std::wstring>{programs + L"Zantivo"});
-    EXPECT_TRUE(Exists(programs + L"Shared"));
-    EXPECT_TRUE(Exists(programs + L"Empty"));
-}
 
 TEST(OutsideTracesTest, TheEntryAndTheValueGoOnlyWhenTheyNameTheFolder) {
     ComApartment com;

@@ -86,12 +86,14 @@ TEST_F(DeployTest, TheWizardIsListedAndTheQuietUninstallRemovesWhatItMadeOutside
     const std::wstring group = user / L"Programs\\Zantivo\\";
     ASSERT_EQ(ReadLink(group + L"Zantivo.lnk").target, destination + L"Zantivo.exe");
 
-    // The user's own links, one into the program group: they and the group stay.
+    // The user's own links, one into the program group, one into a folder whose
+    // name begins like the product's: they and the group stay.
     wchar_t notepad[MAX_PATH];
     GetSystemDirectoryW(notepad, MAX_PATH);
     const std::wstring elsewhere = std::wstring(notepad) + L"\\notepad.exe";
     WriteLink(user / L"Desktop\\Notes.lnk", elsewhere);
     WriteLink(group + L"Notes.lnk", elsewhere);
+    WriteLink(user / L"Desktop\\Old.lnk", user / L"Listed Apps\\Zantivo Old\\Zantivo.exe");
 
     // As Apps & Features and the deployment engines run it: the whole command line.
     std::wstring commandLine = quiet;
@@ -114,8 +116,8 @@ TEST_F(DeployTest, TheWizardIsListedAndTheQuietUninstallRemovesWhatItMadeOutside
     for (const std::wstring& gone : {user / L"Desktop\\Zantivo.lnk", group + L"Zantivo.lnk",
                                      group + L"UnInstall Zantivo.lnk", group + L"User Manual.lnk"})
         EXPECT_FALSE(Exists(gone)) << WideToUtf8(gone);
-    EXPECT_TRUE(Exists(user / L"Desktop\\Notes.lnk"));
-    EXPECT_TRUE(Exists(group + L"Notes.lnk"));
+    for (const std::wstring& kept : {user / L"Desktop\\Notes.lnk", user / L"Desktop\\Old.lnk", group + L"Notes.lnk"})
+        EXPECT_TRUE(Exists(kept)) << WideToUtf8(kept);
 }
 
 TEST_F(DeployTest, ACommandLineSetupDoesNotUnderstandShowsTheUsageUnlessSilent) {
