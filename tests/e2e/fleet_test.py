@@ -69,8 +69,8 @@ def wine_env_command(arch, prefix, command):
 
 
 class Machine:
-    def __init__(self, name, arch, prefix, probe, work):
-        self.name, self.arch, self.prefix, self.probe, self.work = name, arch, prefix, probe, work
+    def __init__(self, name, arch, prefix, probe):
+        self.name, self.arch, self.prefix, self.probe = name, arch, prefix, probe
 
     def c(self, path):
         """The Linux path of a path on the machine's drive C:."""
@@ -95,10 +95,11 @@ class Machine:
             return {}
 
     def command_file(self, command_line):
-        path = os.path.join(self.work, '%s-%d.txt' % (self.name, time.monotonic_ns()))
-        with open(path, 'w', encoding='utf-8') as out:
+        """A file on the machine holding the command line; goes with the machine."""
+        name = 'C:\\fleet-command-%d.txt' % time.monotonic_ns()
+        with open(self.c(name), 'w', encoding='utf-8') as out:
             out.write(command_line)
-        return windows_path(path)
+        return name
 
     def run(self, command_line, seconds=120):
         """Starts the command line on the machine and waits: exit code, windows, time."""
@@ -216,7 +217,7 @@ class Fleet:
         prefix = os.path.join(self.work, name)
         shutil.rmtree(prefix, ignore_errors=True)
         subprocess.run(['cp', '-a', os.path.join(self.work, 'base'), prefix], check=True)
-        return Machine(name, self.arch, prefix, self.probe, self.work)
+        return Machine(name, self.arch, prefix, self.probe)
 
     # ---- one machine installing and uninstalling ----------------------------------------------
 
