@@ -1,7 +1,10 @@
-// Program entry of Setup: hardening, COM, the language catalogue (before any
-// window), the wizard form and the message loop.
+// Program entry of Setup: hardening, COM, the command line; without
+// switches the language catalogue (before any window), the wizard form and
+// the message loop, as Setup has always run.
 #include <windows.h>
 
+#include "deploy/command_line.h"
+#include "deploy/setup_run.h"
 #include "localisation/multi_language.h"
 #include "ui/form.h"
 #include "util/file_ops.h"
@@ -14,13 +17,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // Setup.exe is usually started from a download folder: hardening first.
     HardenProcess();
     ComApartment com;
+    const TCommandLine commandLine = ParseCommandLine(GetCommandLineW());
+    if (!commandLine.Empty()) return static_cast<int>(RunWithSwitches(commandLine));
+
     TMultiLanguage& catalogue = MultiLanguage();  // the catalogue exists before the first window
     Application();
     TForm1 form(catalogue, SetupFolder());
 
     // Every way out ends the process from inside a handler; only a missing
     // payload leaves this loop, in order.
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) DeliverMessage(msg);
+    RunMessageLoop();
     return 0;
 }

@@ -2,11 +2,17 @@
 // click handler on the GUI thread. An error that a step lets through ends
 // the sequence there; the error box shows it and the wizard stays on the
 // installing page, from which Cancel or the close box end the program.
+// Each step is named in the installation's log (when there is one), which
+// times it and records how it ended.
 #include "wizard/U1.h"
 
+#include "install/apps_and_features.h"
+#include "install/install_log.h"
+#include "install/installation_lock.h"
 #include "install/product_config.h"
 #include "install/shortcut.h"
 #include "install/system_integration.h"
+#include "localisation/message_texts.h"
 #include "localisation/rebrand_res_files.h"
 #include "ui/dialogs.h"
 #include "util/file_ops.h"
@@ -33,12 +39,17 @@ void TForm1::ButtonNext3Click(TControl&) {
     LabelInstall2->SetText(L"");
     ShowPage(PageControl1->ActivePageIndex() + 1);
     Dialogs().ProcessMessages();  // the installing page is painted before the work starts
+    // Never two installations at once on one machine: this one waits for another to end.
+    LockInstallation([] { Dialogs().ProcessMessages(); });
 
     const std::wstring destination = EditDir->Text();
+    LogLine(L"Installing into " + destination + L" in the language " + catalogue_.CurrentAbbreviation());
+    LogStep(L"Testing the destination drive");
     TargetIsNtfs = IsNtfsVolume(destination.substr(0, 3));
     if (TargetIsNtfs && !IsNonNtWindows()) EnableShutdownPrivilege();
 
     // Without the payload nothing is installed: the program ends in order.
+    LogStep(L"Looking for the payload");
     if (!FileExistsW(setupFolder_ + L"Setup.dat")) {
         Dialogs().ShowMessageBox(catalogue_.GetText(L"00000_00017"), catalogue_.GetText(L"00000_00018"), MB_OK);
         PostQuitMessage(0);
@@ -46,11 +57,15 @@ void TForm1::ButtonNext3Click(TControl&) {
     }
 
     // A drive too small for the payload is found before anything changes.
+    LogStep(L"Measuring the room on the destination drive");
     EnsureRoomForPayload();
+    LogStep(L"Removing the stale SDK library");
     RemoveStaleSdkDll(destination);
+    LogStep(L"Extracting the payload");
     ExtractPayload();
 
     // The main program, under the alternate product name when there is one.
+    LogStep(L"Creating the shortcuts");
     const std::wstring alternateName = catalogue_.GetText(L"00000_00023");
     const std::wstring group = alternateName.empty() ? std::wstring(kProductName) : alternateName;
     std::wstring mainProgram = destination + L"Zantivo.exe";
@@ -78,24 +93,45 @@ void TForm1::ButtonNext3Click(TControl&) {
 
     // The next installation proposes this folder again; a failure is not the
     // user's concern.
+    LogStep(L"Recording the install path");
     TRegKey::OpenOrCreate(HKEY_CURRENT_USER, ProductKeyPath(alternateName)).WriteString(kInstallPathValue, destination);
 
+    LogStep(L"Copying the Celartem settings");
     CopyCelartemDefaults(destination);
+    LogStep(L"Updating System.ini and the data folder");
     UpdateSystemIni(destination, setupFolder_, TargetIsNtfs);
+    LogStep(L"Recording the installed language");
     const int selected = cbLanage->ItemIndex();
     WriteInstalledLanguage(selected >= 0 ? cbLanage->ItemTag(selected) : catalogue_.CurrentIndex, destination);
+    LogStep(L"Registering the barcode control");
     EnsureBarcodeControl(destination);
-    if (TargetIsNtfs) GrantFolderPermissions(destination);
+    if (TargetIsNtfs) {
+        LogStep(L"Granting folder permissions");
+        GrantFolderPermissions(destination);
+    }
+    LogStep(L"Recording the setup name");
     WriteSetupName(destination, catalogue_);
+    LogStep(L"Installing the memory manager");
     InstallMemoryManager(destination);
+    LogStep(L"Copying the help files");
     CopyHelpFiles(destination, setupFolder_);
-    if (!alternateName.empty()) RebrandResFiles(destination, alternateName);
+    if (!alternateName.empty()) {
+        LogStep(L"Rebranding the language files");
+        RebrandResFiles(destination, alternateName);
+    }
 
     // Further installers beside the payload, one after the other, each
     // waited for; a line that names no file is passed over.
+    LogStep(L"Running the further installers");
     if (FileExistsW(setupFolder_ + L"SoftwareList.dat"))
         for (const std::wstring& line : ReadTextList(setupFolder_ + L"SoftwareList.dat"))
-            if (FileExistsW(setupFolder_ + line)) RunAndWait(setupFolder_ + line);
+            if (FileExistsW(setupFolder_ + line)) {
+                LogLine(L"Running " + setupFolder_ + line);
+                RunAndWait(setupFolder_ + line);
+            }
 
+    LogStep(L"Registering with Apps & Features");
+    RegisterWithAppsAndFeatures(UnZipper1, destination, mainProgram, ProductName(catalogue_));
+    LogStepDone();
     ShowPage(PageControl1->ActivePageIndex() + 1);
 }

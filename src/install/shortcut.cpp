@@ -31,6 +31,25 @@ std::wstring ShellFolder(const TRegKey& shellFolders, ShortcutLocation location)
     return {};
 }
 
+// Every user's folder of a location, as the shell gives it; empty when it
+// has none.
+std::wstring CommonShellFolder(ShortcutLocation location) {
+    int csidl = -1;
+    switch (location) {
+    case slDesktop: csidl = CSIDL_COMMON_DESKTOPDIRECTORY; break;
+    case slStartMenu: csidl = CSIDL_COMMON_STARTMENU; break;
+    case slPrograms: csidl = CSIDL_COMMON_PROGRAMS; break;
+    case slStartup: csidl = CSIDL_COMMON_STARTUP; break;
+    case slQuickLaunch: break;
+    }
+    wchar_t folder[MAX_PATH] = {};
+    if (csidl < 0 || FAILED(SHGetFolderPathW(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, folder)))
+        return {};
+    return folder;
+}
+
+TShortcutOwner owner = TShortcutOwner::CurrentUser;
+
 // The shortcut's name, also its description.
 std::wstring ShortcutName(const TMultiLanguage& catalogue, const std::wstring& target, const std::wstring& name) {
     if (target.empty()) return catalogue.GetText(L"00000_00016");
@@ -39,6 +58,10 @@ std::wstring ShortcutName(const TMultiLanguage& catalogue, const std::wstring& t
 }
 
 }  // namespace
+
+void SetShortcutOwner(TShortcutOwner newOwner) { owner = newOwner; }
+
+TShortcutOwner ShortcutOwner() { return owner; }
 
 bool CreateShortcut(const TMultiLanguage& catalogue, const std::wstring& target, const std::wstring& name,
                     ShortcutLocation location, const std::wstring& group, const std::wstring& arguments) {
@@ -52,15 +75,19 @@ bool CreateShortcut(const TMultiLanguage& catalogue, const std::wstring& target,
     link->SetWorkingDirectory(ExtractFolder(target).c_str());
     if (!arguments.empty()) link->SetArguments(arguments.c_str());
 
-    TRegKey shellFolders = TRegKey::Open(HKEY_CURRENT_USER, kShellFoldersKey);
-    if (!shellFolders.IsOpen()) return false;
+    const bool allUsers = owner == TShortcutOwner::AllUsers;
+    TRegKey shellFolders;
+    if (!allUsers) {
+        shellFolders = TRegKey::Open(HKEY_CURRENT_USER, kShellFoldersKey);
+        if (!shellFolders.IsOpen()) return false;
+    }
     std::wstring title = ShortcutName(catalogue, target, name);
     link->SetDescription(title.c_str());
     // The link file's name passes through the ANSI code page: a letter it
     // lacks becomes "?", which no file name may hold, so the save fails.
     std::wstring fileName = ChangeExtension(AnsiToWide(WideToAnsi(title)), L".lnk");
 
-    std::wstring folder = ShellFolder(shellFolders, location);
+    std::wstring folder = allUsers ? CommonShellFolder(location) : ShellFolder(shellFolders, location);
     if (folder.empty()) return false;
     if (!group.empty()) {
         folder += L"\\" + group;

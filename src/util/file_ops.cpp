@@ -14,6 +14,14 @@ std::wstring ModulePath() {
 
 std::wstring SetupFolder() { return ExtractFolder(ModulePath()); }
 
+std::wstring FullPathName(const std::wstring& path) {
+    DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return path;
+    std::wstring full(size, L'\0');
+    full.resize(GetFullPathNameW(path.c_str(), size, full.data(), nullptr));
+    return full;
+}
+
 bool FileExistsW(const std::wstring& path) {
     WIN32_FIND_DATAW data;
     UniqueHFind find(FindFirstFileW(path.c_str(), &data));

@@ -14,6 +14,9 @@
 std::wstring ModulePath();
 // The setup folder: the folder of the running program, ending in a backslash.
 std::wstring SetupFolder();
+// The system's full form of a path (relative to the current folder); the
+// path itself when the system gives none.
+std::wstring FullPathName(const std::wstring& path);
 // True when a find on the path yields an entry that is not a folder (so a
 // wildcard pattern is true when its first match is a file).
 bool FileExistsW(const std::wstring& path);

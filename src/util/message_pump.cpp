@@ -28,6 +28,11 @@ void DeliverMessage(MSG& msg) {
     DispatchMessageW(&msg);
 }
 
+void RunMessageLoop() {
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) DeliverMessage(msg);
+}
+
 void ProcessPendingMessages() { CurrentPump()(); }
 
 std::function<void()> SetMessagePump(std::function<void()> pump) {

@@ -67,6 +67,11 @@ bool TRegKey::WriteString(const std::wstring& name, const std::wstring& value) {
                                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
+bool TRegKey::WriteInteger(const std::wstring& name, DWORD value) {
+    return IsOpen() && RegSetValueExW(key_.get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                                      sizeof value) == ERROR_SUCCESS;
+}
+
 bool TRegKey::HasSubKey(const std::wstring& name) const {
     if (!IsOpen()) return false;
     HKEY sub = nullptr;

@@ -33,6 +33,8 @@ public:
     std::wstring ReadString(const std::wstring& name) const;
     // Writes a REG_SZ value; false when the system refuses.
     bool WriteString(const std::wstring& name, const std::wstring& value);
+    // Writes a REG_DWORD value; false when the system refuses.
+    bool WriteInteger(const std::wstring& name, DWORD value);
     // Whether a subkey of that name exists below this key.
     bool HasSubKey(const std::wstring& name) const;
 
@@ -43,3 +45,10 @@ private:
 // The current user's "Shell Folders" key, where the installer finds the
 // desktop, programs and documents folders.
 inline constexpr wchar_t kShellFoldersKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+// Below HKEY_LOCAL_MACHINE, where Windows lists the installed programs (Apps
+// & Features): one subkey per product. The system redirects this key for a
+// 32-bit program on 64-bit Windows into the 32-bit view
+// (Software\WOW6432Node\...), where Apps & Features and winget look as well,
+// so the 32-bit Setup.exe and the product's 32-bit uninstaller meet there.
+inline constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";

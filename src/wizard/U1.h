@@ -21,13 +21,18 @@
 class TPacer;
 class TUninstallLog;
 
+// Whether the window shows once it is built: an installation that no person
+// attends builds it hidden (and a passive one shows it when it installs).
+enum class TWindowStart { Shown, Hidden };
+
 class TForm1 : public TForm {
 public:
     // Builds the form and runs FormCreate; an error there goes to the
     // standard error box and the rest of the start-up is skipped. The
     // catalogue must outlive the form; setupFolder ends in a backslash. The
     // form is laid out for dpi, or for its monitor's DPI when dpi is 0.
-    TForm1(TMultiLanguage& catalogue, std::wstring setupFolder, int dpi = 0);
+    TForm1(TMultiLanguage& catalogue, std::wstring setupFolder, TWindowStart start = TWindowStart::Shown,
+           int dpi = 0);
     ~TForm1() override;
 
     // ---- Controls (named as the language files address them) ----------------

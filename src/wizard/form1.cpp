@@ -63,7 +63,7 @@ T* Bound(const TForm& form, const wchar_t* name) {
 
 #define BIND(field) field = Bound<std::remove_pointer_t<decltype(field)>>(*this, L## #field)
 
-TForm1::TForm1(TMultiLanguage& catalogue, std::wstring setupFolder, int dpi)
+TForm1::TForm1(TMultiLanguage& catalogue, std::wstring setupFolder, TWindowStart start, int dpi)
     : TForm(kFormName, kFormClass, kClientWidth, kClientHeight, dpi),
       catalogue_(catalogue),
       setupFolder_(std::move(setupFolder)) {
@@ -77,6 +77,7 @@ TForm1::TForm1(TMultiLanguage& catalogue, std::wstring setupFolder, int dpi)
     UnZipper1.ReplaceReadOnly = true;
 
     Dispatch([this] { FormCreate(); });
+    if (start == TWindowStart::Hidden) return;
     Show();
     if (TControl* button = DefaultButtonOfVisiblePage()) SetFocus(button->Handle());
 }

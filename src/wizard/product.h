@@ -14,3 +14,8 @@ inline constexpr wchar_t kInstallPathValue[] = L"InstallPath";
 inline std::wstring ProductKeyPath(const std::wstring& alternateName) {
     return L"Software\\" + (alternateName.empty() ? std::wstring(kProductName) : alternateName) + L"\\";
 }
+
+// The product's own uninstaller, in the root of the payload and the install folder.
+inline constexpr wchar_t kUninstallerFile[] = L"UnInstall.exe";
+// The switch that makes the uninstaller ask nothing.
+inline constexpr wchar_t kUninstallerQuietSwitch[] = L"/quiet";

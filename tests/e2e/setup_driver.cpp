@@ -70,9 +70,10 @@ std::wstring ClassOf(HWND window) {
 
 }  // namespace
 
-TSetupDriver::TSetupDriver(const std::wstring& setupExe) {
+TSetupDriver::TSetupDriver(const std::wstring& setupExe, const std::wstring& arguments) {
     std::wstring folder = setupExe.substr(0, setupExe.find_last_of(L'\\') + 1);
     std::wstring commandLine = L"\"" + setupExe + L"\"";
+    if (!arguments.empty()) commandLine += L" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     if (!CreateProcessW(setupExe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),

@@ -12,8 +12,9 @@
 
 class TSetupDriver {
 public:
-    // Starts the program (its folder is the setup folder and the current one).
-    explicit TSetupDriver(const std::wstring& setupExe);
+    // Starts the program (its folder is the setup folder and the current one),
+    // with the arguments after its quoted name when there are any.
+    explicit TSetupDriver(const std::wstring& setupExe, const std::wstring& arguments = L"");
     // Ends the program if it still runs.
     ~TSetupDriver();
     TSetupDriver(const TSetupDriver&) = delete;

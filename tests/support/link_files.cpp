@@ -31,3 +31,12 @@ LinkFields ReadLink(const std::wstring& path) {
     return fields;
 }
 
+
+void WriteLink(const std::wstring& path, const std::wstring& target) {
+    ComPtr<IShellLinkW> link;
+    ComPtr<IPersistFile> file;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.put_void())) ||
+        FAILED(link->QueryInterface(IID_IPersistFile, file.put_void())) || FAILED(link->SetPath(target.c_str())) ||
+        FAILED(file->Save(path.c_str(), TRUE)))
+        ADD_FAILURE() << "cannot save the link " << WideToUtf8(path);
+}

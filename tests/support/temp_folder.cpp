@@ -60,8 +60,10 @@ void WriteBytes(const std::wstring& path, const std::string& bytes) {
     ASSERT_EQ(done, bytes.size());
 }
 
-std::string ReadBytes(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+namespace {
+
+std::string ReadShared(const std::wstring& path, DWORD sharing) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         ADD_FAILURE() << "cannot open a test file";
         return {};
@@ -72,6 +74,14 @@ std::string ReadBytes(const std::wstring& path) {
     while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
     CloseHandle(file);
     return bytes;
+}
+
+}  // namespace
+
+std::string ReadBytes(const std::wstring& path) { return ReadShared(path, FILE_SHARE_READ); }
+
+std::string ReadBytesWhileWritten(const std::wstring& path) {
+    return ReadShared(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
 }
 
 void WriteUtf16File(const std::wstring& path, const std::wstring& text) {

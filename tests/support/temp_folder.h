@@ -36,6 +36,8 @@ private:
 // Writes bytes to a file (raw), creating or replacing it; fails the test on error.
 void WriteBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadBytes(const std::wstring& path);
+// The same for a file another handle is still writing (a log), as a log viewer reads it.
+std::string ReadBytesWhileWritten(const std::wstring& path);
 // A file of UTF-16LE text with the byte-order mark, for INI files of any script.
 void WriteUtf16File(const std::wstring& path, const std::wstring& text);
 // Creates a folder and its missing parents.

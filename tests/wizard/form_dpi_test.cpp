@@ -57,7 +57,7 @@ protected:
     TForm1& Start(int dpi) {
         form.reset();
         catalogue = std::make_unique<TMultiLanguage>(setup.Path() + L"Setup.exe");
-        form = std::make_unique<TForm1>(*catalogue, setup.Path(), dpi);
+        form = std::make_unique<TForm1>(*catalogue, setup.Path(), TWindowStart::Shown, dpi);
         return *form;
     }
     TControl& Control(const wchar_t* name) { return *dynamic_cast<TControl*>(form->FindComponent(name)); }

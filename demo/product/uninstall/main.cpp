@@ -1,7 +1,10 @@
 // UnInstall.exe, the demo product's own uninstaller (the setup program has
 // none). It removes what the installation put into its folder, as
 // Uninstall.log and System.ini record it, then the folders that leaves empty,
-// the log and, last, itself. It never touches anything outside its folder.
+// the log and, last, itself; and what the installation made for the product
+// outside its folder, as far as it names this folder: the Apps & Features
+// entry, the InstallPath value and the shortcuts (outside_traces.h). Nothing
+// else outside its folder is touched.
 //
 //   UnInstall.exe [/quiet]
 //
@@ -17,10 +20,12 @@
 
 #include "uninstall/inside_folder.h"
 #include "uninstall/installed_files.h"
+#include "uninstall/outside_traces.h"
 #include "uninstall/removal.h"
 #include "uninstall/self_removal.h"
 #include "util/error.h"
 #include "util/file_ops.h"
+#include "util/handles.h"
 #include "util/hardening.h"
 #include "util/path.h"
 
@@ -64,6 +69,7 @@ public:
             return kFilesInUse;
         }
         DeleteFileW(log.c_str());
+        RemoveOutsideTraces(folder_, product_);
         if (!StartSelfRemoval(program_)) {
             MoveFileExW(program_.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
             MoveFileExW(folder_.substr(0, folder_.size() - 1).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
@@ -100,6 +106,7 @@ private:
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     HardenProcess();  // its copy runs from the temporary folder
+    ComApartment com;  // the shortcuts are read through the shell link object
     std::vector<std::wstring> arguments = Arguments();
     bool quiet = false;
     for (const std::wstring& argument : arguments)
