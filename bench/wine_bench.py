@@ -58,7 +58,7 @@ pin = ['taskset', '-c', cpus] if cpus else []
 wine = '/usr/lib/wine/wine64' if arch == 'win64' else '/usr/lib/wine/wine'
 wineserver = '/usr/lib/wine/wineserver64'
 wine_env = dict(os.environ, WINEPREFIX=prefix, WINEARCH=arch, WINELOADER=wine, WINESERVER=wineserver,
-                WINEDEBUG='-all', WINEDLLOVERRIDES='mscoree,mshtml=')
+                WINEDEBUG='-all', WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d')
 
 
 def win(path):

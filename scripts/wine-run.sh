@@ -19,7 +19,9 @@ done
 here=$(dirname "$(readlink -f "$0")")
 . "$here/wine-env.sh"
 wine_select "$arch" "$prefix"
-export WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
+# No Mono or Gecko prompts; and no winemenubuilder, which would copy every
+# shortcut a test makes into this Linux user's own menus and desktop.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" --arch "$arch" --prefix "$WINEPREFIX" "$@"
@@ -41,6 +43,12 @@ if ! ready; then
       # Every Windows has the old System folder beside System32; a 64-bit
       # prefix made without 32-bit support lacks it.
       mkdir -p "$WINEPREFIX/drive_c/windows/system"
+      # Wine links the user's Desktop, Documents, ... to this Linux user's
+      # home; the prefix gets folders of its own, so that a shortcut made on
+      # its desktop stays inside it.
+      for folder in "$WINEPREFIX"/drive_c/users/*/*; do
+        if [ -L "$folder" ]; then rm -f "$folder" && mkdir "$folder"; fi
+      done
       echo "$arch" > "$WINEPREFIX/.setup-ready"
     fi
   ) 9>"$WINEPREFIX.lock"

@@ -116,22 +116,15 @@ class Machine:
 
 
 def make_base(arch, base):
-    """A booted prefix, made once and kept; machines are copies of it. Wine
-    links the user's desktop and documents to this machine's home folder,
-    which every prefix would share: they become folders of the prefix."""
+    """A booted prefix (with folders of its own for the user's desktop and
+    documents, as wine-run.sh makes them), made once and kept; machines are
+    copies of it."""
     if os.path.exists(os.path.join(base, '.fleet-base-ready')):
         return
     shutil.rmtree(base, ignore_errors=True)
     subprocess.run([os.path.join(ROOT, 'scripts', 'wine-run.sh'), '--arch', arch, '--prefix', base, 'cmd', '/c',
                     'exit'], check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=ENVIRONMENT)
     subprocess.run(wine_env_command(arch, base, 'wineserver -w'), check=True)
-    users = os.path.join(base, 'drive_c', 'users')
-    for user in os.listdir(users):
-        for name in os.listdir(os.path.join(users, user)):
-            folder = os.path.join(users, user, name)
-            if os.path.islink(folder) and not os.path.realpath(folder).startswith(os.path.realpath(base)):
-                os.remove(folder)
-                os.mkdir(folder)
     open(os.path.join(base, '.fleet-base-ready'), 'w').close()
 
 
@@ -318,7 +311,7 @@ class Fleet:
         machine = self.machine('trouble')
         try:
             self.second_installation_and_file_in_use(machine)
-            for folder, reason in (('cut-data', 'Step "Extracting the payload": failed after'),
+            for folder, reason in (('cut-data', 'Error: Not a valid zip file!'),
                                    ('no-payload', 'Setup.dat is missing')):
                 log = 'C:\\%s.log' % folder
                 result = machine.run('%s /S /D=C:\\%s\\ /LOG="%s"' % (self.setup(folder), folder, log))
