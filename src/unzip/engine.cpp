@@ -5,6 +5,7 @@
 #include <cctype>
 
 #include "unzip/decode_context.h"
+#include "unzip/decoding_thread.h"
 #include "unzip/errors.h"
 #include "unzip/unzipper.h"
 #include "unzip/wildcard.h"
@@ -13,6 +14,10 @@ namespace {
 
 // The largest output buffer: larger files leave in writes of this size.
 constexpr size_t kLargestOutputBuffer = 256 * 1024;
+
+// Below this many bytes to read and write, starting a thread costs more
+// than decoding beside the writing saves.
+constexpr int64_t kWorthDecodingAhead = 1 << 20;
 
 bool StartsWithIgnoringCase(const std::string& text, const std::string& prefix) {
     if (text.size() < prefix.size()) return false;
@@ -88,6 +93,7 @@ int32_t TUnZipper::UnZip() {
 
     int32_t extracted = 0;
     auto endOfRun = [&] {
+        decodingAhead_ = false;
         FilesList.clear();
         if (sortMode_ != savedSort) SetSortMode(savedSort);
         if (OnUnZipComplete) OnUnZipComplete(*this, extracted);
@@ -119,6 +125,7 @@ int32_t TUnZipper::UnZip() {
             // extracted: it is stopped before the run ends, also by an error.
             std::unique_ptr<TEntrySource> ahead = DecodingThreadFor(context.totalBytes);
             TEntrySource& source = ahead ? *ahead : context.OwnDecoder();
+            decodingAhead_ = ahead != nullptr;
             for (int32_t i = 0; i < Count(); ++i) {
                 if (!DoAll && !ViewEntry(i).selected) continue;
                 do ExtractEntry(i, context, source, extracted);
@@ -292,4 +299,23 @@ void TUnZipper::ExtractEntry(int32_t index, TDecodeContext& context, TEntrySourc
     zipos::RemoveFile(fName);
 }
 
-std::unique_ptr<TEntrySource> TUnZipper::DecodingThreadFor(int64_t) { return nullptr; }
+std::unique_ptr<TEntrySource> TUnZipper::DecodingThreadFor(int64_t totalBytes) {
+    // The thread reads the archive on its own and cannot ask for a disk.
+    if (DecodeAhead == daNever || spanMode_ != spNone) return nullptr;
+    std::vector<TDecodingThread::TPlanned> plan;
+    int64_t compressedBytes = 0;
+    for (int32_t i = 0; i < Count(); ++i) {
+        const TZipEntryInfo& entry = ViewEntry(i);
+        if ((!DoAll && !entry.selected) || entry.fileName.empty()) continue;
+        plan.push_back({i, TEntryCoding(entry)});
+        compressedBytes += entry.compressedSize;
+    }
+    if (DecodeAhead == daAuto &&
+        (zipos::UsableProcessors() < 2 || compressedBytes + totalBytes < kWorthDecodingAhead))
+        return nullptr;
+    try {
+        return std::make_unique<TDecodingThread>(zipName_, std::move(plan), Password);
+    } catch (const std::exception&) {
+        return nullptr;  // no second handle on the archive, or no thread: the caller's thread decodes
+    }
+}

@@ -87,6 +87,8 @@ public:
     // enough to gain; daNever: all on the caller's thread; daAlways: whenever
     // the archive allows (a spanned archive never does).
     TDecodeAheadMode DecodeAhead = daAuto;
+    // Whether the entries of the run in progress are decoded on a thread of their own.
+    bool DecodingAhead() const { return decodingAhead_; }
     std::string Password;
 
     // ---- Events --------------------------------------------------------
@@ -192,4 +194,5 @@ private:
     int32_t numberOfDisks_ = 0;
     TSpanMode spanMode_ = spNone;
     bool recovered_ = false;
+    bool decodingAhead_ = false;
 };
