@@ -134,7 +134,7 @@ bool TDecodingThread::TWorker::DecodeEntry(int32_t index, const TEntryCoding& co
         head.outcome = located ? kDone : kFailed;
         std::memcpy(head.Data(), &coding, sizeof coding);
         owner_.ring_.Publish();
-        owner_.WakeReader();
+        owner_.WakeReader(!located);
     }
     if (!located) return false;
     if (coding.Encrypted()) {
@@ -183,7 +183,7 @@ void TDecodingThread::TWorker::Block(const uint8_t* data, size_t length) {
     record.kind = kBlock;
     std::memcpy(record.Data(), data, length);
     owner_.ring_.Publish();
-    owner_.WakeReader();
+    owner_.WakeReader(false);
 }
 
 TRingRecord& TDecodingThread::TWorker::Reserve(uint32_t length) {
@@ -196,9 +196,9 @@ TRingRecord& TDecodingThread::TWorker::Reserve(uint32_t length) {
             record->offers = std::exchange(offers_, 0);
             return *record;
         }
-        // Full: wait until the caller has taken a good part (a wake-up per
-        // record taken would cost more than the waiting saves).
-        const uint32_t wanted = std::max(ring.Room(length), ring.Capacity() / 4);
+        // Full: wait until the caller has taken a good part.
+        owner_.WakeReader(true);
+        const uint32_t wanted = std::max(ring.Room(length), kBatchBytes);
         std::unique_lock<std::mutex> lock(owner_.mutex_);
         owner_.writerWaitsFor_.store(wanted);
         owner_.changed_.wait(lock, [&] { return ring.Free() >= wanted || Interrupted(); });
@@ -212,7 +212,7 @@ void TDecodingThread::TWorker::Emit(TRecordKind kind, uint8_t outcome, uint32_t 
     record.outcome = outcome;
     record.crc = crc;
     owner_.ring_.Publish();
-    owner_.WakeReader();
+    owner_.WakeReader(kind == kFinished || outcome == kFailed);
 }
 
 // ---- The caller's side ------------------------------------------------------
@@ -234,8 +234,9 @@ TDecodingThread::~TDecodingThread() {
     thread_.join();
 }
 
-void TDecodingThread::WakeReader() {
+void TDecodingThread::WakeReader(bool urgent) {
     if (!readerWaiting_.load()) return;
+    if (!urgent && static_cast<int32_t>(ring_.Published() - readerWakesAt_.load()) < 0) return;
     std::lock_guard<std::mutex> lock(mutex_);
     changed_.notify_all();
 }
@@ -244,6 +245,7 @@ const TRingRecord& TDecodingThread::Next() {
     for (;;) {
         if (const TRingRecord* record = ring_.TryFront()) return *record;
         std::unique_lock<std::mutex> lock(mutex_);
+        readerWakesAt_.store(ring_.Published() + kBatchBytes);
         readerWaiting_.store(true);
         changed_.wait(lock, [&] { return !ring_.Empty() || idle_.load(); });
         readerWaiting_.store(false);

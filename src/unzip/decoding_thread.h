@@ -39,7 +39,11 @@ public:
         TEntryCoding coding;
     };
     // The ring's size: room for dozens of blocks, and for hundreds of small files.
-    static constexpr uint32_t kRingBytes = 512 * 1024;
+    static constexpr uint32_t kRingBytes = 1024 * 1024;
+    // Either thread, having found the ring empty or full, sleeps until the
+    // other has made this much work or room: waking for every record would
+    // cost more than the waiting saves.
+    static constexpr uint32_t kBatchBytes = kRingBytes / 4;
 
     // Opens the archive once more (raising the stream's open error when it
     // cannot) and starts decoding the plan's entries with password, the
@@ -72,8 +76,10 @@ private:
     // The oldest record; waits for the thread while there is none.
     const TRingRecord& Next();
     void Pop();
-    // Tells a caller waiting in Next of a new record (the thread's side).
-    void WakeReader();
+    // Tells a caller waiting in Next of new records (the thread's side):
+    // once a good part of the ring has come since it began to wait, or at
+    // once when urgent (the thread is about to wait itself, or has stopped).
+    void WakeReader(bool urgent);
     void Restart(const std::string& password, bool fromCheck);
     void FinishJob();
     [[noreturn]] void RethrowFailure();
@@ -83,6 +89,7 @@ private:
     std::mutex mutex_;
     std::condition_variable changed_;
     std::atomic<bool> readerWaiting_{false};
+    std::atomic<uint32_t> readerWakesAt_{0};   // the bytes published at which a waiting caller is woken
     std::atomic<uint32_t> writerWaitsFor_{0};  // bytes of room the thread waits for; 0 while it runs
     std::atomic<uint32_t> generation_{0};      // of the command in force
     std::atomic<bool> stop_{false};

@@ -39,6 +39,8 @@ public:
     // Bytes the ring has free (either thread).
     uint32_t Free() const { return capacity_ - (head_.load() - tail_.load()); }
     bool Empty() const { return head_.load() == tail_.load(); }
+    // Bytes ever published; wraps round.
+    uint32_t Published() const { return head_.load(); }
 
     // The writer: the bytes a record of length bytes of data takes here,
     // with the gap it leaves when it must start again at the beginning.
