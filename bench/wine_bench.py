@@ -68,7 +68,8 @@ class Shape:
         self.installer = os.path.join(work, 'payload-%s-nsis-%s.exe' % (name, arch))
 
 
-SHAPES = [Shape('small'), Shape('large')]
+# BENCH_SHAPES: the payloads to run (default: small,large).
+SHAPES = [Shape(name) for name in os.environ.get('BENCH_SHAPES', 'small,large').split(',')]
 # The architecture's own loader and server, never Debian's wrapper (which
 # takes the 32-bit loader even where it cannot start).
 wine = '/usr/lib/wine/wine64' if arch == 'win64' else '/usr/lib/wine/wine'

@@ -125,7 +125,7 @@ int wmain(int argc, wchar_t** argv) {
                 shotInstalling = true;
             }
         }
-        Sleep(50);  // gently: the program and the Wine server share the processors
+        Sleep(10);  // gently: the program and the Wine server share the processors
     }
     QueryPerformanceCounter(&ended);
     std::printf("%.3f\n", static_cast<double>(ended.QuadPart - started.QuadPart) / static_cast<double>(frequency.QuadPart));
