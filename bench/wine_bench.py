@@ -188,9 +188,19 @@ def stop_wine():
     subprocess.run([wineserver, '-w'], env=wine_env, stderr=subprocess.DEVNULL)
 
 
-def run(contender, expected):
+def phases(pressed, elapsed):
+    """Where an installation's time went, from the times of the files it
+    made (tmpfs keeps them to the nanosecond): before its first payload file
+    was done, the extraction until its last one, and after it (the log's
+    last flush, every later step and the processes they start)."""
+    own = {'Uninstall.log', 'System.ini', 'Permissions.bat', 'RegActivex.bat'}
+    done = [os.stat(os.path.join(d, n)).st_ctime for d, _, ns in os.walk(out) for n in ns if n not in own]
+    return min(done) - pressed, max(done) - min(done), pressed + elapsed - max(done)
+
+
+def run(contender, expected, breakdown=None):
     """Seconds taken to fill a fresh out (as the installer reports them, or
-    by the clock); checks the tree it made."""
+    by the clock); checks the tree it made. An installer's phases go to breakdown."""
     shutil.rmtree(out, ignore_errors=True)
     shutil.rmtree(os.path.join(work, 'Zantivo'), ignore_errors=True)  # the installed product's data folder
     installer = isinstance(contender, Installer)
@@ -201,8 +211,11 @@ def run(contender, expected):
     made = tree_summary(out) if os.path.isdir(out) else (0, 0)
     if installer:
         complete = made[0] == expected[0] + Installer.own_files and made[1] >= expected[1]
-        if done.returncode == 0 and done.stdout.split():
-            elapsed = float(done.stdout.split()[-1])
+        reported = done.stdout.split()
+        if done.returncode == 0 and len(reported) >= 2:
+            elapsed = float(reported[-2])
+            if complete and breakdown is not None:
+                breakdown.append(phases(float(reported[-1]), elapsed))
     else:
         complete = made == expected
     if done.returncode != 0 or not complete:
@@ -279,15 +292,21 @@ def compare(shape, expected):
     for command in CONTENDERS.values():
         run(command(out, shape), expected)
     times = {name: [] for name in CONTENDERS}
+    breakdowns = {name: [] for name in CONTENDERS}
     for _ in range(rounds):
         for name, command in CONTENDERS.items():
-            times[name].append(run(command(out, shape), expected))
+            times[name].append(run(command(out, shape), expected, breakdowns[name]))
     medians = {name: statistics.median(values) for name, values in times.items()}
     print('  %-26s %8s %9s %9s   %s' % ('', 'median', '/unzipper', 'NSIS/it', 'rounds'))
     for name, values in times.items():
         print('  %-26s %6.2f s %9.2f %9.2f   (%s)'
               % (name, medians[name], medians[name] / medians['unzipper.exe'],
                  medians['NSIS installer, zlib'] / medians[name], ' '.join('%.2f' % v for v in values)))
+    for name, parts in breakdowns.items():
+        if parts:
+            before, extraction, after = (statistics.median(p[i] for p in parts) for i in range(3))
+            print('  %s: %.2f s before its first file, %.2f s extracting, %.2f s after its last file'
+                  ' (the log, the later steps and their processes)' % (name, before, extraction, after))
     shutil.rmtree(out, ignore_errors=True)
 
 

@@ -34,7 +34,7 @@ TDecodeContext::~TDecodeContext() = default;
 TEntrySource& TDecodeContext::OwnDecoder() {
     if (!decoder_) {
         archive_ = std::make_unique<TComponentArchive>(z);
-        decoder_ = std::make_unique<TEntryDecoder>(*archive_);
+        decoder_ = std::make_unique<TInlineDecoding>(*archive_);
     }
     return *decoder_;
 }

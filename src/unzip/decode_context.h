@@ -10,6 +10,7 @@
 #include <unordered_set>
 
 #include "unzip/entry_decoder.h"
+#include "unzip/entry_source.h"
 #include "unzip/unzipper.h"
 
 // The component's archive stream, moving on to a spanned archive's next disk.
@@ -44,7 +45,7 @@ struct TDecodeContext final : TBlockReceiver {
 
 private:
     std::unique_ptr<TComponentArchive> archive_;
-    std::unique_ptr<TEntryDecoder> decoder_;
+    std::unique_ptr<TInlineDecoding> decoder_;
 };
 
 // Rounded to the nearest integer (ties to even), capped at 100; 0 when total <= 0.

@@ -4,263 +4,420 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "unzip/entry_decoder.h"
+#include "unzip/entry_reader.h"
 #include "unzip/errors.h"
 
 namespace {
 
-// What the thread queues, per entry: a head record (the local header read),
-// a check record (encrypted entries), block records, an end record. A
-// failure ends the thread's work until the caller restarts it; so does the
-// end of the plan.
-enum TRecordKind : uint8_t { kHead, kCheck, kBlock, kEnd, kFinished };
+// What the rings carry, per entry. Reading to decoding: a head record (the
+// local header read; its data the entry's coding), a check record
+// (encrypted entries), data blocks, an input end. Decoding to the caller: a
+// head record (none when restarted at the password check), a check record,
+// output blocks, an end record. A failure stops the thread that met it until
+// the caller restarts it (a failure to read data only when decoding needs
+// the data); so does the end of the plan.
+enum TRecordKind : uint8_t { kHead, kCheck, kBlock, kInputEnd, kEnd, kFinished };
 enum TOutcome : uint8_t {
-    kDone,           // head: located; end: decoded
-    kFailed,         // an error, in failure_; the thread stops after it
+    kDone,           // head: located; input end: all read; end: decoded
+    kFailed,         // an error, in the ring's failures; the thread stops after it
     kOpened,         // check: the password opens the entry
     kRefused,        // check: it does not
-    kNotDecodable,  // end: an unknown method, nothing decoded
+    kNotDecodable,   // end: an unknown method, nothing decoded
     kLarger,         // end: output longer than stated, stopped before the block that overran
-    kLeft,           // end: not decoded (refused, too short for a password, or dropped)
+    kLeft,           // input end, end: not decoded (refused, too short for a password, or dropped)
 };
+// Head records of the reading thread: the first entry of a restart at its
+// password check, whose head the caller has had already.
+constexpr uint16_t kFromCheck = 1;
 
-// Thrown through the decoder when the caller has a new command for the
-// thread or stops it: the work in hand is abandoned.
+// Thrown through a thread's work when the caller has a new command or stops
+// the threads: the work in hand is abandoned.
 struct TAbandoned {};
 // Thrown through the decoder when the caller no longer wants the entry.
 struct TDropped {};
 
-}  // namespace
-
-// The thread's side: its own archive handle and decoder; the decoder's
-// blocks go into the ring.
-class TDecodingThread::TWorker final : TArchiveReader, TBlockReceiver {
+// An archive stream of the reading thread's own.
+class TOwnArchive final : public TArchiveReader {
 public:
-    TWorker(TDecodingThread& owner, const std::string& archive) : owner_(owner), archive_(archive), decoder_(*this) {}
-
-    void Run();
+    explicit TOwnArchive(const std::string& path) : archive_(path) {}
+    TBufferStream& Stream() override { return archive_.stream; }
 
 private:
-    TBufferStream& Stream() override { return archive_.stream; }
-    void OfferMessages() override;
-    void Block(const uint8_t* data, size_t length) override;
+    TArchiveStream archive_;
+};
 
-    // Decodes the plan from the command's entry on; returns when the plan
-    // is done or after a failure.
-    void Follow(const TCommand& command);
-    // One entry; false after a failure.
-    bool DecodeEntry(int32_t index, const TEntryCoding& coding, bool fromCheck);
-    // Queues a record; waits while the ring is full.
-    TRingRecord& Reserve(uint32_t length);
-    void Emit(TRecordKind kind, uint8_t outcome, uint32_t crc = 0);
-    bool Interrupted() const { return owner_.stop_.load() || owner_.generation_.load() != generation_; }
-    void CheckInterruption() const {
-        if (Interrupted()) throw TAbandoned();
-        if (owner_.dropJob_.load() == job_) throw TDropped();
+}  // namespace
+
+// ---- The reading thread -------------------------------------------------------
+
+class TDecodingThread::TReading {
+public:
+    TReading(TDecodingThread& owner, const std::string& archive) : owner_(owner), archive_(archive), reader_(archive_) {}
+
+    void Run() {
+        TCommand command;
+        while (owner_.TakeCommand(generation_, owner_.readingTook_, command)) {
+            try {
+                Follow(command);
+                owner_.Idle(owner_.readingIdle_);
+            } catch (const TAbandoned&) {
+                // a newer command, or the end
+            }
+        }
     }
-    void Fail(TRecordKind kind) {
-        owner_.failure_ = std::current_exception();
-        Emit(kind, kFailed);
+
+private:
+    // The plan from the command's entry on; returns when it is done or after a failure.
+    void Follow(const TCommand& command) {
+        password_ = command.password;
+        const std::vector<TPlanned>& plan = owner_.plan_;
+        auto next = plan.begin();
+        if (command.restart) {
+            if (!Read(command.index, command.coding, command.fromCheck)) return;
+            next = std::upper_bound(plan.begin(), plan.end(), command.index,
+                                    [](int32_t index, const TPlanned& p) { return index < p.index; });
+        }
+        for (; next != plan.end(); ++next)
+            if (!Read(next->index, next->coding, false)) return;
+        Emit(kFinished, kDone, true);
+    }
+
+    // One entry; false after a failure the decoding thread stops at.
+    bool Read(int32_t index, const TEntryCoding& coding, bool fromCheck) {
+        job_ = ++lastJob_;
+        index_ = index;
+        bool located = true;
+        try {
+            reader_.Locate(coding);
+        } catch (...) {
+            Fail();
+            located = false;
+        }
+        TRingRecord& head = Reserve(sizeof coding);
+        head.kind = kHead;
+        head.outcome = located ? kDone : kFailed;
+        head.flags = fromCheck ? kFromCheck : 0;
+        std::memcpy(head.Data(), &coding, sizeof coding);
+        owner_.input_.Publish(!located);
+        if (!located) return false;
+        if (coding.Encrypted()) {
+            // The caller asks no password for an entry too short to hold its header.
+            if (coding.compressedSize < 12) {
+                Emit(kInputEnd, kLeft);
+                return true;
+            }
+            bool opened = false;
+            try {
+                opened = reader_.CheckPassword(password_, false);
+            } catch (...) {
+                Fail();
+                Emit(kCheck, kFailed, true);
+                return false;
+            }
+            Emit(kCheck, opened ? kOpened : kRefused);
+            if (!opened) {
+                Emit(kInputEnd, kLeft);
+                return true;
+            }
+        }
+        try {
+            reader_.StartData();
+            for (uint32_t remaining = coding.compressedSize - (coding.Encrypted() ? 12 : 0); remaining > 0;) {
+                if (owner_.dropJob_.load() == job_) {
+                    Emit(kInputEnd, kLeft);
+                    return true;
+                }
+                const uint32_t n = std::min<uint32_t>(remaining, TEntryReader::kBlockSize);
+                TRingRecord& block = Reserve(n);
+                block.kind = kBlock;
+                reader_.ReadBlock(block.Data(), n);
+                owner_.input_.Publish(false);
+                remaining -= n;
+            }
+        } catch (const TAbandoned&) {
+            throw;
+        } catch (...) {
+            // Decoding may stop before it needs these bytes; it meets the failure only if it does.
+            Fail();
+            Emit(kInputEnd, kFailed);
+            return true;
+        }
+        Emit(kInputEnd, kDone);
+        return true;
+    }
+
+    TRingRecord& Reserve(uint32_t length) {
+        TRingRecord* record = owner_.input_.Reserve(length, [this] { return owner_.Interrupted(generation_); });
+        if (!record) throw TAbandoned();
+        record->job = job_;
+        record->index = index_;
+        return *record;
+    }
+    void Emit(TRecordKind kind, uint8_t outcome, bool urgent = false) {
+        TRingRecord& record = Reserve(0);
+        record.kind = kind;
+        record.outcome = outcome;
+        owner_.input_.Publish(urgent);
+    }
+    void Fail() {
+        std::lock_guard<std::mutex> lock(owner_.mutex_);
+        owner_.inputFailures_.push_back(std::current_exception());
     }
 
     TDecodingThread& owner_;
-    TArchiveStream archive_;
-    TEntryDecoder decoder_;
+    TOwnArchive archive_;
+    TEntryReader reader_;
     uint32_t generation_ = 0;
     std::string password_;
     uint32_t lastJob_ = 0;
     uint32_t job_ = 0;
     int32_t index_ = 0;
-    uint32_t offers_ = 0;  // since the last record
 };
 
-void TDecodingThread::TWorker::Run() {
-    for (;;) {
-        TCommand command;
-        {
-            std::unique_lock<std::mutex> lock(owner_.mutex_);
-            owner_.changed_.wait(lock, [&] { return owner_.stop_.load() || owner_.generation_.load() != generation_; });
-            if (owner_.stop_.load()) return;
-            owner_.idle_.store(false);
-            generation_ = owner_.generation_.load();
-            command = owner_.command_;
-            owner_.ring_.Clear();  // the caller waits for the acknowledgement meanwhile
-            owner_.acknowledged_ = generation_;
-            owner_.changed_.notify_all();
+// ---- The decoding thread ------------------------------------------------------
+
+class TDecodingThread::TDecoding final : TBlockSource, TBlockReceiver {
+public:
+    explicit TDecoding(TDecodingThread& owner) : owner_(owner) {}
+
+    void Run() {
+        TCommand ignored;
+        while (owner_.TakeCommand(generation_, owner_.decodingTook_, ignored)) {
+            try {
+                Relay();
+                owner_.Idle(owner_.decodingIdle_);
+            } catch (const TAbandoned&) {
+                // a newer command, or the end
+            }
         }
-        try {
-            Follow(command);
-            // Done, or failed: the last record says so; nothing more until a new command.
+    }
+
+private:
+    // Entry after entry from the input ring to the output ring; returns at
+    // the end of the plan or after a failure.
+    void Relay() {
+        for (;;) {
+            const TRingRecord& head = NextInput();
+            if (head.kind == kFinished) {
+                PopInput();
+                Emit(kFinished, kDone, 0, true);
+                return;
+            }
+            job_ = head.job;
+            index_ = head.index;
+            offers_ = 0;
+            TEntryCoding coding;
+            std::memcpy(&coding, head.Data(), sizeof coding);
+            const bool fromCheck = head.flags & kFromCheck, located = head.outcome == kDone;
+            PopInput();
+            if (!located) {
+                PassOnFailure();
+                Emit(fromCheck ? kCheck : kHead, kFailed, 0, true);
+                return;
+            }
+            if (!fromCheck) {
+                TRingRecord& record = Reserve(sizeof coding);
+                record.kind = kHead;
+                record.outcome = kDone;
+                std::memcpy(record.Data(), &coding, sizeof coding);
+                owner_.output_.Publish(false);
+            }
+            if (coding.Encrypted() && coding.compressedSize >= 12) {
+                const uint8_t check = NextInput().outcome;
+                PopInput();
+                if (check == kFailed) {
+                    PassOnFailure();
+                    Emit(kCheck, kFailed, 0, true);
+                    return;
+                }
+                Emit(kCheck, check);
+            }
+            if (!DecodeEntry(coding)) return;
+        }
+    }
+
+    // One entry's data into output blocks and an end record; false after a failure.
+    bool DecodeEntry(const TEntryCoding& coding) {
+        inputEnded_ = holding_ = false;
+        uint8_t outcome = kDone;
+        std::exception_ptr failure;
+        if (!InputLeft()) {
+            try {
+                outcome = decoder_.Decode(coding, *this, *this) == TDecodeOutcome::Decoded ? kDone : kNotDecodable;
+            } catch (const ELargerThanStated&) {
+                outcome = kLarger;
+            } catch (const TDropped&) {
+                outcome = kLeft;
+            } catch (const TAbandoned&) {
+                throw;
+            } catch (...) {
+                failure = std::current_exception();
+                outcome = kFailed;
+            }
+        } else {
+            outcome = kLeft;
+        }
+        // What decoding did not need of the entry's data.
+        if (holding_) PopInput();
+        while (!inputEnded_) {
+            const TRingRecord& record = NextInput();
+            if (record.kind == kInputEnd) {
+                inputEnded_ = true;
+                if (record.outcome == kFailed) TakeInputFailure();
+            }
+            PopInput();
+        }
+        if (outcome == kFailed) {
             std::lock_guard<std::mutex> lock(owner_.mutex_);
-            owner_.idle_.store(true);
-            owner_.changed_.notify_all();
-        } catch (const TAbandoned&) {
-            // a newer command, or the end
+            owner_.outputFailure_ = failure;
         }
+        Emit(kEnd, outcome, decoder_.Crc(), outcome == kFailed);
+        return outcome != kFailed;
     }
-}
 
-void TDecodingThread::TWorker::Follow(const TCommand& command) {
-    password_ = command.password;
-    const std::vector<TPlanned>& plan = owner_.plan_;
-    auto next = plan.begin();
-    if (command.restart) {
-        if (!DecodeEntry(command.index, command.coding, command.fromCheck)) return;
-        next = std::upper_bound(plan.begin(), plan.end(), command.index,
-                                [](int32_t index, const TPlanned& p) { return index < p.index; });
+    // Whether the entry's input ends before any data (refused or too short).
+    bool InputLeft() {
+        const TRingRecord& record = NextInput();
+        if (record.kind != kInputEnd || record.outcome != kLeft) return false;
+        PopInput();
+        inputEnded_ = true;
+        return true;
     }
-    for (; next != plan.end(); ++next)
-        if (!DecodeEntry(next->index, next->coding, false)) return;
-    Emit(kFinished, kDone);
-}
 
-bool TDecodingThread::TWorker::DecodeEntry(int32_t index, const TEntryCoding& coding, bool fromCheck) {
-    job_ = ++lastJob_;
-    index_ = index;
-    offers_ = 0;
-    bool located = true;
-    try {
-        decoder_.Locate(coding);
-    } catch (...) {
-        owner_.failure_ = std::current_exception();
-        located = false;
-    }
-    if (!located && fromCheck) {
-        Emit(kCheck, kFailed);
-        return false;
-    }
-    if (!fromCheck) {  // says which entry the records that follow are of
-        TRingRecord& head = Reserve(sizeof coding);
-        head.kind = kHead;
-        head.outcome = located ? kDone : kFailed;
-        std::memcpy(head.Data(), &coding, sizeof coding);
-        owner_.ring_.Publish();
-        owner_.WakeReader(!located);
-    }
-    if (!located) return false;
-    if (coding.Encrypted()) {
-        // The caller asks no password for an entry too short to hold its header.
-        if (coding.compressedSize < 12) {
-            Emit(kEnd, kLeft);
-            return true;
+    // TBlockSource: the next data block, from the input ring.
+    const uint8_t* ReadBlock(size_t) override {
+        if (holding_) {
+            PopInput();
+            holding_ = false;
         }
-        bool opened;
-        try {
-            opened = decoder_.CheckPassword(password_, false);
-        } catch (...) {
-            Fail(kCheck);
-            return false;
+        const TRingRecord& record = NextInput();
+        if (record.kind == kInputEnd) {  // read no further
+            const uint8_t outcome = record.outcome;
+            PopInput();
+            inputEnded_ = true;
+            if (outcome == kFailed) std::rethrow_exception(TakeInputFailure());
+            throw TDropped();
         }
-        Emit(kCheck, opened ? kOpened : kRefused);
-        if (!opened) {
-            Emit(kEnd, kLeft);
-            return true;
-        }
+        holding_ = true;
+        return record.Data();
     }
-    try {
-        const TDecodeOutcome outcome = decoder_.Decode(*this);
-        Emit(kEnd, outcome == TDecodeOutcome::Decoded ? kDone : kNotDecodable, decoder_.Crc());
-    } catch (const ELargerThanStated&) {
-        Emit(kEnd, kLarger, decoder_.Crc());
-    } catch (const TDropped&) {
-        Emit(kEnd, kLeft);
-    } catch (const TAbandoned&) {
-        throw;
-    } catch (...) {
-        Fail(kEnd);
-        return false;
+
+    // TBlockReceiver: into the output ring.
+    void OfferMessages() override {
+        ++offers_;
+        CheckInterruption();
     }
-    return true;
-}
-
-void TDecodingThread::TWorker::OfferMessages() {
-    ++offers_;
-    CheckInterruption();
-}
-
-void TDecodingThread::TWorker::Block(const uint8_t* data, size_t length) {
-    CheckInterruption();
-    TRingRecord& record = Reserve(static_cast<uint32_t>(length));
-    record.kind = kBlock;
-    std::memcpy(record.Data(), data, length);
-    owner_.ring_.Publish();
-    owner_.WakeReader(false);
-}
-
-TRingRecord& TDecodingThread::TWorker::Reserve(uint32_t length) {
-    TRecordRing& ring = owner_.ring_;
-    for (;;) {
-        if (Interrupted()) throw TAbandoned();
-        if (TRingRecord* record = ring.TryReserve(length)) {
-            record->job = job_;
-            record->index = index_;
-            record->offers = std::exchange(offers_, 0);
-            return *record;
-        }
-        // Full: wait until the caller has taken a good part.
-        owner_.WakeReader(true);
-        const uint32_t wanted = std::max(ring.Room(length), kBatchBytes);
-        std::unique_lock<std::mutex> lock(owner_.mutex_);
-        owner_.writerWaitsFor_.store(wanted);
-        owner_.changed_.wait(lock, [&] { return ring.Free() >= wanted || Interrupted(); });
-        owner_.writerWaitsFor_.store(0);
+    void Block(const uint8_t* data, size_t length) override {
+        CheckInterruption();
+        TRingRecord& record = Reserve(static_cast<uint32_t>(length));
+        record.kind = kBlock;
+        std::memcpy(record.Data(), data, length);
+        owner_.output_.Publish(false);
     }
+
+    void CheckInterruption() const {
+        if (owner_.Interrupted(generation_)) throw TAbandoned();
+        if (owner_.dropJob_.load() == job_) throw TDropped();
+    }
+    const TRingRecord& NextInput() {
+        const TRingRecord* record = owner_.input_.Next(
+            [this] { return owner_.Interrupted(generation_) || owner_.readingIdle_.load(); });
+        if (!record) throw TAbandoned();  // a new command (the reading thread never idles before its last record)
+        return *record;
+    }
+    void PopInput() { owner_.input_.Pop(); }
+    std::exception_ptr TakeInputFailure() {
+        std::lock_guard<std::mutex> lock(owner_.mutex_);
+        std::exception_ptr failure = owner_.inputFailures_.front();
+        owner_.inputFailures_.pop_front();
+        return failure;
+    }
+    void PassOnFailure() {
+        std::exception_ptr failure = TakeInputFailure();
+        std::lock_guard<std::mutex> lock(owner_.mutex_);
+        owner_.outputFailure_ = failure;
+    }
+    TRingRecord& Reserve(uint32_t length) {
+        TRingRecord* record = owner_.output_.Reserve(length, [this] { return owner_.Interrupted(generation_); });
+        if (!record) throw TAbandoned();
+        record->job = job_;
+        record->index = index_;
+        record->offers = std::exchange(offers_, 0);
+        return *record;
+    }
+    void Emit(TRecordKind kind, uint8_t outcome, uint32_t crc = 0, bool urgent = false) {
+        TRingRecord& record = Reserve(0);
+        record.kind = kind;
+        record.outcome = outcome;
+        record.crc = crc;
+        owner_.output_.Publish(urgent);
+    }
+
+    TDecodingThread& owner_;
+    TEntryDecoder decoder_;
+    uint32_t generation_ = 0;
+    uint32_t job_ = 0;
+    int32_t index_ = 0;
+    uint32_t offers_ = 0;      // since the last output record
+    bool holding_ = false;     // the decoder still reads the input ring's oldest record
+    bool inputEnded_ = false;  // the entry's input end was taken
+};
+
+// ---- Commands -------------------------------------------------------------------
+
+bool TDecodingThread::TakeCommand(uint32_t& generation, std::atomic<uint32_t>& acknowledged, TCommand& command) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    control_.wait(lock, [&] { return stop_.load() || generation_.load() != generation; });
+    if (stop_.load()) return false;
+    generation = generation_.load();
+    acknowledged.store(generation);
+    control_.notify_all();
+    // The caller empties the rings while both threads wait here.
+    control_.wait(lock, [&] { return stop_.load() || go_.load() == generation; });
+    command = command_;
+    return !stop_.load();
 }
 
-void TDecodingThread::TWorker::Emit(TRecordKind kind, uint8_t outcome, uint32_t crc) {
-    TRingRecord& record = Reserve(0);
-    record.kind = kind;
-    record.outcome = outcome;
-    record.crc = crc;
-    owner_.ring_.Publish();
-    owner_.WakeReader(kind == kFinished || outcome == kFailed);
+void TDecodingThread::Idle(std::atomic<bool>& idle) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    idle.store(true);
+    input_.WakeBoth();
+    output_.WakeBoth();
 }
-
-// ---- The caller's side ------------------------------------------------------
 
 TDecodingThread::TDecodingThread(const std::string& archive, std::vector<TPlanned> plan, const std::string& password)
-    : plan_(std::move(plan)), worker_(std::make_unique<TWorker>(*this, archive)), password_(password),
-      sentPassword_(password) {
+    : plan_(std::move(plan)), reading_(std::make_unique<TReading>(*this, archive)),
+      decoding_(std::make_unique<TDecoding>(*this)), password_(password), sentPassword_(password) {
     command_.password = password;
     generation_.store(1);
-    thread_ = std::thread([this] { worker_->Run(); });
+    go_.store(1);
+    readingThread_ = std::thread([this] { reading_->Run(); });
+    try {
+        decodingThread_ = std::thread([this] { decoding_->Run(); });
+    } catch (...) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stop_.store(true);
+            control_.notify_all();
+            input_.WakeBoth();
+            output_.WakeBoth();
+        }
+        readingThread_.join();
+        throw;
+    }
 }
 
 TDecodingThread::~TDecodingThread() {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         stop_.store(true);
-        changed_.notify_all();
+        control_.notify_all();
+        input_.WakeBoth();
+        output_.WakeBoth();
     }
-    thread_.join();
-}
-
-void TDecodingThread::WakeReader(bool urgent) {
-    if (!readerWaiting_.load()) return;
-    if (!urgent && static_cast<int32_t>(ring_.Published() - readerWakesAt_.load()) < 0) return;
-    std::lock_guard<std::mutex> lock(mutex_);
-    changed_.notify_all();
-}
-
-const TRingRecord& TDecodingThread::Next() {
-    for (;;) {
-        if (const TRingRecord* record = ring_.TryFront()) return *record;
-        std::unique_lock<std::mutex> lock(mutex_);
-        readerWakesAt_.store(ring_.Published() + kBatchBytes);
-        readerWaiting_.store(true);
-        changed_.wait(lock, [&] { return !ring_.Empty() || idle_.load(); });
-        readerWaiting_.store(false);
-        // Every stop of the thread is announced by a record read before
-        // waiting for more; waiting on an idle thread would never end.
-        if (ring_.Empty()) throw std::logic_error("the decoding thread was waited for after it stopped");
-    }
-}
-
-void TDecodingThread::Pop() {
-    ring_.Pop();
-    const uint32_t wanted = writerWaitsFor_.load();
-    if (wanted == 0 || ring_.Free() < wanted) return;
-    std::lock_guard<std::mutex> lock(mutex_);
-    changed_.notify_all();
+    readingThread_.join();
+    decodingThread_.join();
 }
 
 void TDecodingThread::Restart(const std::string& password, bool fromCheck) {
@@ -272,12 +429,33 @@ void TDecodingThread::Restart(const std::string& password, bool fromCheck) {
     command_.password = password;
     const uint32_t generation = generation_.load() + 1;
     generation_.store(generation);
-    changed_.notify_all();
-    changed_.wait(lock, [&] { return acknowledged_ == generation; });
-    // The ring is empty, and the thread begins with the located entry.
+    control_.notify_all();
+    input_.WakeBoth();
+    output_.WakeBoth();
+    control_.wait(lock, [&] { return readingTook_.load() == generation && decodingTook_.load() == generation; });
+    // Both threads have left their work and wait: the rings are emptied,
+    // and they begin with the located entry.
+    input_.Clear();
+    output_.Clear();
+    inputFailures_.clear();
+    outputFailure_ = nullptr;
+    readingIdle_.store(false);
+    decodingIdle_.store(false);
+    go_.store(generation);
+    control_.notify_all();
     sentPassword_ = password;
     jobOpen_ = false;
     parked_ = false;
+}
+
+// ---- The caller's side -----------------------------------------------------------
+
+const TRingRecord& TDecodingThread::Next() {
+    const TRingRecord* record = output_.Next([this] { return decodingIdle_.load(); });
+    // Every stop of the threads is announced by a record read before
+    // waiting for more; waiting on them then would never end.
+    if (!record) throw std::logic_error("the decoding thread was waited for after it stopped");
+    return *record;
 }
 
 void TDecodingThread::FinishJob() {
@@ -286,7 +464,7 @@ void TDecodingThread::FinishJob() {
     for (;;) {
         const TRingRecord& record = Next();
         const bool failed = record.outcome == kFailed, end = record.kind == kEnd;
-        Pop();
+        output_.Pop();
         if (failed) parked_ = true;
         if (failed || end) break;
     }
@@ -296,7 +474,12 @@ void TDecodingThread::FinishJob() {
 void TDecodingThread::RethrowFailure() {
     jobOpen_ = false;
     parked_ = true;
-    std::rethrow_exception(failure_);
+    std::exception_ptr failure;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        failure = outputFailure_;
+    }
+    std::rethrow_exception(failure);
 }
 
 void TDecodingThread::Locate(int32_t index, const TEntryCoding& entry) {
@@ -308,21 +491,19 @@ void TDecodingThread::Locate(int32_t index, const TEntryCoding& entry) {
     for (;;) {
         const TRingRecord& record = Next();
         if (record.kind == kFinished) {
-            Pop();
+            output_.Pop();
             Restart(password_, false);
             continue;
         }
-        // The head of the next entry the thread took up.
+        // The head of the next entry the threads took up.
         job_ = record.job;
         jobOpen_ = true;
         TEntryCoding coding;
         std::memcpy(&coding, record.Data(), sizeof coding);
         if (record.index == index && coding == entry) {
-            if (record.outcome == kFailed) {
-                Pop();
-                RethrowFailure();
-            }
-            Pop();
+            const bool failed = record.outcome == kFailed;
+            output_.Pop();
+            if (failed) RethrowFailure();
             return;
         }
         if (record.index < index) {  // an entry the caller passed over
@@ -340,7 +521,7 @@ bool TDecodingThread::CheckPassword(const std::string& password, bool again) {
     job_ = record.job;
     jobOpen_ = true;
     const uint8_t outcome = record.outcome;
-    Pop();
+    output_.Pop();
     if (outcome == kFailed) RethrowFailure();
     return outcome == kOpened;
 }
@@ -351,12 +532,12 @@ TDecodeOutcome TDecodingThread::Decode(TBlockReceiver& receiver) {
         for (uint32_t i = 0; i < record.offers; ++i) receiver.OfferMessages();
         if (record.kind == kBlock) {
             receiver.Block(record.Data(), record.length);
-            Pop();
+            output_.Pop();
             continue;
         }
         const uint8_t outcome = record.outcome;
         crc_ = record.crc;
-        Pop();
+        output_.Pop();
         jobOpen_ = false;
         switch (outcome) {
         case kDone: return TDecodeOutcome::Decoded;

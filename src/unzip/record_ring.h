@@ -16,7 +16,7 @@ struct TRingRecord {
     static constexpr uint8_t kWrap = 0xFF;  // fills the ring's end; never seen by the reader
     uint8_t kind = 0;
     uint8_t outcome = 0;
-    uint16_t unused = 0;
+    uint16_t flags = 0;
     uint32_t length = 0;  // bytes of data after the head
     uint32_t job = 0;
     int32_t index = 0;
@@ -84,7 +84,7 @@ public:
         tail_.store(tail + Size(At(tail)->length));
     }
 
-    // Drops every record; only while the reader waits for the writer.
+    // Drops every record; only while neither thread uses the ring.
     void Clear() { tail_.store(head_.load()); }
 
 private:
