@@ -23,7 +23,8 @@ CTEST_NAT  := --output-on-failure -j$(JOBS) --timeout 600
 CHOOSE_WINDOWS := windows=$$(scripts/windows-build.sh) || exit 1
 export WINDOWS_BUILD
 
-.PHONY: all bootstrap win32 win64 windows native native-asan native-tsan test test-windows test-win32 test-win64 test-native test-fuzz demo \
+.PHONY: all bootstrap win32 win64 windows native native-asan native-tsan \
+        test test-windows test-win32 test-win64 test-native test-fuzz demo \
         screenshots bench fuzz clean
 
 all: windows native

@@ -61,8 +61,10 @@ def peak_memory_kb(command, out):
 for name in ('large', 'small'):
     folder = payload_folder(name)
     print('%s payload: %s, %d files' % (name, folder, sum(len(f) for _, _, f in os.walk(folder))))
+processors = ','.join(map(str, sorted(os.sched_getaffinity(0))))
+load = ' '.join(open('/proc/loadavg').read().split()[:3])
 print('%d rounds, interleaved; medians in seconds; ratio = peer time / unzipper time; processors: %s; load %s'
-      % (rounds, ','.join(map(str, sorted(os.sched_getaffinity(0)))), ' '.join(open('/proc/loadavg').read().split()[:3])))
+      % (rounds, processors, load))
 out = os.path.join(work, 'out')
 for name, (file, flags, _) in archives.items():
     archive = os.path.join(work, file)

@@ -322,8 +322,8 @@ def main():
         print('\nUnder Wine (%s), into %s; every contender and the wineserver on CPUs %s (1 CPU: %s); load %s'
               % (subprocess.run([wine, '--version'], capture_output=True, text=True).stdout.strip(), out, cpus,
                  one_cpu, ' '.join(open('/proc/loadavg').read().split()[:3])))
-        print('%d rounds, interleaved, after one untimed round; medians in seconds; /unzipper = time / unzipper.exe time;'
-              ' NSIS/it = NSIS time / time' % rounds)
+        print('%d rounds, interleaved, after one untimed round; medians in seconds;' % rounds
+              + ' /unzipper = time / unzipper.exe time; NSIS/it = NSIS time / time')
         print('(Setup.exe: from the press of Install to the finish page, as its automation client times it)')
         for shape in SHAPES:
             compare(shape, expected[shape.name])

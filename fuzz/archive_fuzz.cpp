@@ -53,7 +53,9 @@ Outcome Extract(const fs::path& archive, const fs::path& out, TIncompleteZipMode
     zip.DecodeAhead = decodeAhead;
     auto say = [&o](std::string line) { o.said.push_back(std::move(line)); };
     auto pump = zipos::SetMessagePump([&] { say("offer"); });
-    zip.OnStartUnZip = [&](TUnZipper&, int32_t i, std::string& name, bool&) { say("start " + std::to_string(i) + name); };
+    zip.OnStartUnZip = [&](TUnZipper&, int32_t i, std::string& name, bool&) {
+        say("start " + std::to_string(i) + name);
+    };
     zip.OnSkippingFile = [&](TUnZipper&, TSkipReason r, const std::string& name, int32_t i, bool&) {
         say("skip " + std::to_string(r) + " " + std::to_string(i) + name);
     };

@@ -53,7 +53,8 @@ private:
 
 class TDecodingThread::TReading {
 public:
-    TReading(TDecodingThread& owner, const std::string& archive) : owner_(owner), archive_(archive), reader_(archive_) {}
+    TReading(TDecodingThread& owner, const std::string& archive)
+        : owner_(owner), archive_(archive), reader_(archive_) {}
 
     void Run() {
         TCommand command;
@@ -382,8 +383,7 @@ bool TDecodingThread::TakeCommand(uint32_t& generation, std::atomic<uint32_t>& a
 void TDecodingThread::Idle(std::atomic<bool>& idle) {
     std::lock_guard<std::mutex> lock(mutex_);
     idle.store(true);
-    input_.WakeBoth();
-    output_.WakeBoth();
+    WakeAll();
 }
 
 TDecodingThread::TDecodingThread(const std::string& archive, std::vector<TPlanned> plan, const std::string& password)
@@ -392,32 +392,31 @@ TDecodingThread::TDecodingThread(const std::string& archive, std::vector<TPlanne
     command_.password = password;
     generation_.store(1);
     go_.store(1);
-    readingThread_ = std::thread([this] { reading_->Run(); });
     try {
+        readingThread_ = std::thread([this] { reading_->Run(); });
         decodingThread_ = std::thread([this] { decoding_->Run(); });
     } catch (...) {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            stop_.store(true);
-            control_.notify_all();
-            input_.WakeBoth();
-            output_.WakeBoth();
-        }
-        readingThread_.join();
+        StopThreads();
         throw;
     }
 }
 
-TDecodingThread::~TDecodingThread() {
+TDecodingThread::~TDecodingThread() { StopThreads(); }
+
+void TDecodingThread::StopThreads() {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         stop_.store(true);
-        control_.notify_all();
-        input_.WakeBoth();
-        output_.WakeBoth();
+        WakeAll();
     }
-    readingThread_.join();
-    decodingThread_.join();
+    if (readingThread_.joinable()) readingThread_.join();
+    if (decodingThread_.joinable()) decodingThread_.join();
+}
+
+void TDecodingThread::WakeAll() {
+    control_.notify_all();
+    input_.WakeBoth();
+    output_.WakeBoth();
 }
 
 void TDecodingThread::Restart(const std::string& password, bool fromCheck) {
@@ -429,9 +428,7 @@ void TDecodingThread::Restart(const std::string& password, bool fromCheck) {
     command_.password = password;
     const uint32_t generation = generation_.load() + 1;
     generation_.store(generation);
-    control_.notify_all();
-    input_.WakeBoth();
-    output_.WakeBoth();
+    WakeAll();
     control_.wait(lock, [&] { return readingTook_.load() == generation && decodingTook_.load() == generation; });
     // Both threads have left their work and wait: the rings are emptied,
     // and they begin with the located entry.

@@ -80,6 +80,9 @@ private:
     bool TakeCommand(uint32_t& generation, std::atomic<uint32_t>& acknowledged, TCommand& command);
     bool Interrupted(uint32_t generation) const { return stop_.load() || generation_.load() != generation; }
     void Idle(std::atomic<bool>& idle);
+    // With the lock held: every waiting thread looks at its condition again.
+    void WakeAll();
+    void StopThreads();
 
     // The caller's side.
     const TRingRecord& Next();

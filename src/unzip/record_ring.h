@@ -91,7 +91,9 @@ private:
     static uint32_t Size(uint32_t length) {
         return (static_cast<uint32_t>(sizeof(TRingRecord)) + length + 31u) & ~31u;
     }
-    TRingRecord* At(uint32_t position) const { return buffer_.get() + (position & (capacity_ - 1)) / sizeof(TRingRecord); }
+    TRingRecord* At(uint32_t position) const {
+        return buffer_.get() + (position & (capacity_ - 1)) / sizeof(TRingRecord);
+    }
 
     std::unique_ptr<TRingRecord[]> buffer_;
     const uint32_t capacity_;

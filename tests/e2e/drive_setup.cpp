@@ -135,8 +135,9 @@ int wmain(int argc, wchar_t** argv) {
     // FILETIME counts 100 ns from 1601; 1970 is 11644473600 seconds later.
     const double pressedUnix =
         static_cast<double>((uint64_t{pressed.dwHighDateTime} << 32) | pressed.dwLowDateTime) / 1e7 - 11644473600.0;
-    std::printf("%.3f %.3f\n", static_cast<double>(ended.QuadPart - started.QuadPart) / static_cast<double>(frequency.QuadPart),
-                pressedUnix);
+    const double seconds =
+        static_cast<double>(ended.QuadPart - started.QuadPart) / static_cast<double>(frequency.QuadPart);
+    std::printf("%.3f %.3f\n", seconds, pressedUnix);
     std::fflush(stdout);
     shoot(wizard, 4);
     if (finish) {
