@@ -251,20 +251,16 @@ def file_calls(patterns):
                win(os.path.join(work, 'count.zip'))] + patterns
     with open(trace, 'w') as f:
         subprocess.run(pin + command, env=dict(wine_env, WINEDEBUG='+relay'), stdout=subprocess.DEVNULL, stderr=f)
-    # The program's thread is the one that opens the archive; calls from its
-    # image (at its preferred base: it has no relocations to move it) only,
-    # not from the runtime's DLLs.
+    # Calls from the program's image, by every thread of it (the caller's and
+    # the reading thread's; the image sits at its preferred base: it has no
+    # relocations to move it), not from the runtime's DLLs.
     base = image_base(unzipper_exe)
     call = re.compile(r'^([0-9a-f]+):Call KERNEL32\.(\w+)\((.*)\) ret=([0-9a-f]+)$')
-    thread, counts = None, Counter()
+    counts = Counter()
     with open(trace, errors='replace') as f:
         for line in f:
             m = call.match(line)
-            if not m:
-                continue
-            if thread is None and m.group(2) == 'CreateFileW' and 'count.zip' in m.group(3):
-                thread = m.group(1)
-            if m.group(1) == thread and base <= int(m.group(4), 16) < base + 0xC00000 and m.group(2) in FILE_CALLS:
+            if m and base <= int(m.group(4), 16) < base + 0xC00000 and m.group(2) in FILE_CALLS:
                 counts[m.group(2)] += 1
     os.remove(trace)
     shutil.rmtree(target, ignore_errors=True)
