@@ -7,6 +7,7 @@ WIN32_DIR  := $(BUILD)/win32
 WIN64_DIR  := $(BUILD)/win64
 NATIVE_DIR := $(BUILD)/native
 ASAN_DIR   := $(BUILD)/native-asan
+TSAN_DIR   := $(BUILD)/native-tsan
 JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
 # Wine-run tests of one process each; two at a time per core keeps both busy
@@ -22,7 +23,8 @@ CTEST_NAT  := --output-on-failure -j$(JOBS) --timeout 600
 CHOOSE_WINDOWS := windows=$$(scripts/windows-build.sh) || exit 1
 export WINDOWS_BUILD
 
-.PHONY: all bootstrap win32 win64 windows native native-asan test test-windows test-win32 test-win64 test-native test-fuzz demo \
+.PHONY: all bootstrap win32 win64 windows native native-asan native-tsan \
+        test test-windows test-win32 test-win64 test-native test-fuzz demo \
         screenshots bench fuzz clean
 
 all: windows native
@@ -42,6 +44,11 @@ $(NATIVE_DIR)/build.ninja: | bootstrap
 $(ASAN_DIR)/build.ninja: | bootstrap
 	cmake -S . -B $(ASAN_DIR) $(CMAKE_GEN) -DSETUP_SANITIZE=address,undefined -DCMAKE_BUILD_TYPE=Debug -Wno-dev
 
+# ThreadSanitizer (clang): the component decodes on a second thread.
+$(TSAN_DIR)/build.ninja: | bootstrap
+	cmake -S . -B $(TSAN_DIR) $(CMAKE_GEN) -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+	  -DSETUP_SANITIZE=thread -Wno-dev
+
 win32: bootstrap $(WIN32_DIR)/build.ninja
 	cmake --build $(WIN32_DIR) -j$(JOBS)
 
@@ -57,9 +64,13 @@ native: bootstrap $(NATIVE_DIR)/build.ninja
 native-asan: bootstrap $(ASAN_DIR)/build.ninja
 	cmake --build $(ASAN_DIR) -j$(JOBS)
 
-test-native: native native-asan
+native-tsan: bootstrap $(TSAN_DIR)/build.ninja
+	cmake --build $(TSAN_DIR) -j$(JOBS)
+
+test-native: native native-asan native-tsan
 	ctest --test-dir $(NATIVE_DIR) $(CTEST_NAT)
 	ctest --test-dir $(ASAN_DIR) $(CTEST_NAT)
+	ctest --test-dir $(TSAN_DIR) $(CTEST_NAT)
 
 # Both Setup.exe files are checked (GUI program, manifest, imports: no Wine
 # needed); then the whole Windows suite of the build this machine runs, under

@@ -1,12 +1,16 @@
 #!/usr/bin/env python3
 """Builds, deterministically, a realistic payload tree: about 200 MB in about
 3,000 files (small text, INI and XML files, icons, compressible binaries,
-incompressible media, a few files of 20 to 40 MB)."""
+incompressible media, a few files of 20 to 40 MB); with --small, 3,000 text
+files of 1 to 4 KiB in 60 folders instead, where the cost of each file, not
+of its bytes, sets the pace.
+    make_payload.py ROOT [--small]"""
 import os
 import random
 import sys
 
 root = sys.argv[1]
+small = '--small' in sys.argv[2:]
 rng = random.Random(417263)
 WORDS = ('scan page folder barcode index batch setup zantivo document archive image text '
          'invoice letter customer record value option language system path file').split()
@@ -75,10 +79,18 @@ def write(path, data):
 
 total = 0
 count = 0
+if small:
+    for folder in range(60):
+        base = os.path.join(root, 'Program%02d' % folder, rng.choice(WORDS))
+        for i in range(50):
+            n = rng.randint(1024, 4096)
+            write(os.path.join(base, '%s%03d.txt' % (rng.choice(WORDS), i)), text(n))
+            total += n
+            count += 1
 kinds = [('txt', text, 200, 40000), ('ini', ini, 100, 6000), ('xml', xml, 500, 70000),
          ('ico', icon, 300, 20000), ('dll', binary, 10000, 200000), ('jpg', media, 10000, 160000)]
 weights = [30, 20, 15, 15, 12, 8]
-for folder in range(60):
+for folder in range(0 if small else 60):
     base = os.path.join(root, 'Program%02d' % folder, rng.choice(WORDS))
     for i in range(50):
         ext, make, low, high = rng.choices(kinds, weights)[0]
@@ -86,7 +98,8 @@ for folder in range(60):
         write(os.path.join(base, '%s%03d.%s' % (rng.choice(WORDS), i, ext)), make(n))
         total += n
         count += 1
-for i, (make, n) in enumerate([(binary, 36 << 20), (media, 24 << 20), (text, 22 << 20), (binary, 20 << 20)]):
+large = [] if small else [(binary, 36 << 20), (media, 24 << 20), (text, 22 << 20), (binary, 20 << 20)]
+for i, (make, n) in enumerate(large):
     write(os.path.join(root, 'Large', 'large%d.%s' % (i, 'bin')), make(n))
     total += n
     count += 1

@@ -1,16 +1,19 @@
 #!/usr/bin/env python3
-"""make bench, the Windows side: the payload put down under Wine by
-Setup.exe (installing it from the encrypted archive as Setup.dat, driven by
-the automation client from the Install button to the finish page) and by
-unzipper.exe (from the same archive), beside a silent NSIS installer of the
-same tree (built here by Debian's makensis, zlib per file) and Wine's xcopy
-of the tree. All run in one Wine prefix kept for benchmarks, write to
-the same tmpfs folder, and take turns round by round; medians are printed.
-The programs are those of the Windows build given (win32 or win64), under
-that build's own Wine loader; the NSIS installer is built for the same
-processor. The program and its wineserver are pinned to BENCH_CPUS (default
-CPU 0; empty for no pinning). Last, the Win32 file calls unzipper.exe makes per
-extracted file, counted from Wine's relay trace on a smaller archive.
+"""make bench, the Windows side: each payload (the small files first, then
+the large one) put down under Wine by Setup.exe (installing it from the
+encrypted archive as Setup.dat, driven by the automation client from the
+Install button to the finish page) and by unzipper.exe (from the same
+archive), beside a silent NSIS installer of the same tree (built here by
+Debian's makensis, zlib per file) and Wine's xcopy of the tree. All run in
+one Wine prefix kept for benchmarks, write to the same tmpfs folder, and
+take turns round by round; medians are printed. The programs are those of
+the Windows build given (win32 or win64), under that build's own Wine
+loader; the NSIS installer is built for the same processor. Every contender
+and the wineserver get the same processors, BENCH_CPUS (default: all this
+process may use; a list for taskset); Setup.exe and unzipper.exe also run
+held to one of them, where they decode on their own thread as before. Last,
+the Win32 file calls unzipper.exe makes per extracted file, counted from
+Wine's relay trace on a smaller archive.
 
 A contender is a function below that returns the command putting the
 payload into a given folder (or an Installer, for a command that reports its
@@ -27,12 +30,13 @@ from collections import Counter
 
 here = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, here)
-from bench_payload import payload, password, prepare, tree_summary, work  # noqa: E402
+from bench_payload import archives, password, payload, payload_folder, prepare, tree_summary, work  # noqa: E402
 
 root = os.path.dirname(here)
 build = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else 'build/win32')
 rounds = int(os.environ.get('BENCH_ROUNDS', '5'))
-cpus = os.environ.get('BENCH_CPUS', '0')
+cpus = os.environ.get('BENCH_CPUS') or ','.join(map(str, sorted(os.sched_getaffinity(0))))
+one_cpu = cpus.replace('-', ',').split(',')[0]
 
 def build_arch(build):
     """win32 or win64: the architecture the build's cache records."""
@@ -47,12 +51,25 @@ arch = build_arch(build)
 prefix = os.path.join(os.path.dirname(build), 'wine-bench-' + arch, 'prefix')
 unzipper_exe = os.path.join(build, 'tools', 'unzipper.exe')
 drive_setup_exe = os.path.join(build, 'tests', 'drive_setup.exe')
-setup_folder = os.path.join(work, 'setup-folder')
-archive = os.path.join(work, 'encrypted.zip')
-installer = os.path.join(work, 'payload-nsis-%s.exe' % arch)
 out = os.path.join(work, 'wine-out')
 
-pin = ['taskset', '-c', cpus] if cpus else []
+pin = ['taskset', '-c', cpus]
+
+
+class Shape:
+    """One payload: its tree, its encrypted archive, the setup folder
+    holding that archive as Setup.dat, and its NSIS installer."""
+
+    def __init__(self, name):
+        self.name = name
+        self.tree = payload_folder(name)
+        self.archive = os.path.join(work, next(f for f, flags, p in archives.values() if p == name and '-P' in flags))
+        self.setup_folder = os.path.join(work, 'setup-folder-' + name)
+        self.installer = os.path.join(work, 'payload-%s-nsis-%s.exe' % (name, arch))
+
+
+# BENCH_SHAPES: the payloads to run (default: small,large).
+SHAPES = [Shape(name) for name in os.environ.get('BENCH_SHAPES', 'small,large').split(',')]
 # The architecture's own loader and server, never Debian's wrapper (which
 # takes the 32-bit loader even where it cannot start).
 wine = '/usr/lib/wine/wine64' if arch == 'win64' else '/usr/lib/wine/wine'
@@ -79,29 +96,41 @@ class Installer:
 
 # ---- contenders: the command that puts the payload into folder ----
 
-def setup_exe(folder):
+def setup_exe(folder, shape):
     # Through drive S:, the benchmark's folder: the product's data folder goes
     # to the destination drive's root, which must not be Z:\ (the Linux root).
     destination = 'S:\\' + os.path.relpath(folder, work).replace('/', '\\')
-    return Installer([wine, drive_setup_exe, win(os.path.join(setup_folder, 'Setup.exe')),
+    return Installer([wine, drive_setup_exe, win(os.path.join(shape.setup_folder, 'Setup.exe')),
                       '--folder', destination, '--install', '--finish'])
 
 
-def unzipper(folder):
-    return [wine, unzipper_exe, '-q', '-o', 'always', '-P', password, '-d', win(folder), win(archive)]
+def unzipper(folder, shape):
+    return [wine, unzipper_exe, '-q', '-o', 'always', '-P', password, '-d', win(folder), win(shape.archive)]
 
 
-def nsis_installer(folder):
-    return [wine, installer, '/S', '/D=' + win(folder)]
+def nsis_installer(folder, shape):
+    return [wine, shape.installer, '/S', '/D=' + win(folder)]
 
 
-def wine_xcopy(folder):
-    return [wine, 'xcopy', '/E', '/I', '/Q', '/Y', win(payload), win(folder)]
+def wine_xcopy(folder, shape):
+    return [wine, 'xcopy', '/E', '/I', '/Q', '/Y', win(shape.tree), win(folder)]
+
+
+def on_one_cpu(contender):
+    """The contender held to one processor (its threads and the programs it starts)."""
+    def held(folder, shape):
+        command = contender(folder, shape)
+        if isinstance(command, Installer):
+            return Installer(['taskset', '-c', one_cpu] + command.command)
+        return ['taskset', '-c', one_cpu] + command
+    return held
 
 
 CONTENDERS = {
-    'Setup.exe, zip -9 -P': setup_exe,
-    'unzipper.exe, zip -9 -P': unzipper,
+    'Setup.exe': setup_exe,
+    'Setup.exe, 1 CPU': on_one_cpu(setup_exe),
+    'unzipper.exe': unzipper,
+    'unzipper.exe, 1 CPU': on_one_cpu(unzipper),
     'NSIS installer, zlib': nsis_installer,
     'Wine xcopy of the tree': wine_xcopy,
 }
@@ -109,31 +138,33 @@ CONTENDERS = {
 
 # ---- setting up ----
 
-def build_nsis_installer():
+def build_nsis_installer(shape):
     """A silent installer of the payload tree for the build's processor:
     every file zlib-compressed on its own, as NSIS does unless told to be
     solid."""
+    installer = shape.installer
     if os.path.isfile(installer):
         return
-    script = os.path.join(work, 'payload-%s.nsi' % arch)
+    script = os.path.join(work, 'payload-%s-%s.nsi' % (shape.name, arch))
     target = 'amd64-unicode' if arch == 'win64' else 'x86-unicode'
     with open(script, 'w') as f:
         f.write('Unicode true\nTarget %s\nSetCompressor zlib\nName "Payload"\nOutFile "%s"\n'
                 'InstallDir "C:\\Payload"\nRequestExecutionLevel user\nSilentInstall silent\n'
-                'Section\n  SetOutPath "$INSTDIR"\n  File /r "%s/*"\nSectionEnd\n' % (target, installer, payload))
+                'Section\n  SetOutPath "$INSTDIR"\n  File /r "%s/*"\nSectionEnd\n' % (target, installer, shape.tree))
     subprocess.run(['makensis', '-V1', script], check=True)
 
 
-def build_setup_folder():
+def build_setup_folder(shape):
     """Setup.exe beside the demo's language files, with the encrypted archive
     of the payload as Setup.dat."""
+    setup_folder = shape.setup_folder
     shutil.rmtree(setup_folder, ignore_errors=True)
     os.makedirs(os.path.join(setup_folder, 'lang'))
     shutil.copy(os.path.join(build, 'Setup.exe'), setup_folder)
     languages = os.path.join(root, 'demo', 'lang')
     for name in os.listdir(languages):
         shutil.copy(os.path.join(languages, name), os.path.join(setup_folder, 'lang'))
-    shutil.copy(archive, os.path.join(setup_folder, 'Setup.dat'))
+    shutil.copy(shape.archive, os.path.join(setup_folder, 'Setup.dat'))
 
 
 def start_wine():
@@ -157,9 +188,19 @@ def stop_wine():
     subprocess.run([wineserver, '-w'], env=wine_env, stderr=subprocess.DEVNULL)
 
 
-def run(contender, expected):
+def phases(pressed, elapsed):
+    """Where an installation's time went, from the times of the files it
+    made (tmpfs keeps them to the nanosecond): before its first payload file
+    was done, the extraction until its last one, and after it (the log's
+    last flush, every later step and the processes they start)."""
+    own = {'Uninstall.log', 'System.ini', 'Permissions.bat', 'RegActivex.bat'}
+    done = [os.stat(os.path.join(d, n)).st_ctime for d, _, ns in os.walk(out) for n in ns if n not in own]
+    return min(done) - pressed, max(done) - min(done), pressed + elapsed - max(done)
+
+
+def run(contender, expected, breakdown=None):
     """Seconds taken to fill a fresh out (as the installer reports them, or
-    by the clock); checks the tree it made."""
+    by the clock); checks the tree it made. An installer's phases go to breakdown."""
     shutil.rmtree(out, ignore_errors=True)
     shutil.rmtree(os.path.join(work, 'Zantivo'), ignore_errors=True)  # the installed product's data folder
     installer = isinstance(contender, Installer)
@@ -170,8 +211,11 @@ def run(contender, expected):
     made = tree_summary(out) if os.path.isdir(out) else (0, 0)
     if installer:
         complete = made[0] == expected[0] + Installer.own_files and made[1] >= expected[1]
-        if done.returncode == 0 and done.stdout.split():
-            elapsed = float(done.stdout.split()[-1])
+        reported = done.stdout.split()
+        if done.returncode == 0 and len(reported) >= 2:
+            elapsed = float(reported[-2])
+            if complete and breakdown is not None:
+                breakdown.append(phases(float(reported[-1]), elapsed))
     else:
         complete = made == expected
     if done.returncode != 0 or not complete:
@@ -207,20 +251,16 @@ def file_calls(patterns):
                win(os.path.join(work, 'count.zip'))] + patterns
     with open(trace, 'w') as f:
         subprocess.run(pin + command, env=dict(wine_env, WINEDEBUG='+relay'), stdout=subprocess.DEVNULL, stderr=f)
-    # The program's thread is the one that opens the archive; calls from its
-    # image (at its preferred base: it has no relocations to move it) only,
-    # not from the runtime's DLLs.
+    # Calls from the program's image, by every thread of it (the caller's and
+    # the reading thread's; the image sits at its preferred base: it has no
+    # relocations to move it), not from the runtime's DLLs.
     base = image_base(unzipper_exe)
     call = re.compile(r'^([0-9a-f]+):Call KERNEL32\.(\w+)\((.*)\) ret=([0-9a-f]+)$')
-    thread, counts = None, Counter()
+    counts = Counter()
     with open(trace, errors='replace') as f:
         for line in f:
             m = call.match(line)
-            if not m:
-                continue
-            if thread is None and m.group(2) == 'CreateFileW' and 'count.zip' in m.group(3):
-                thread = m.group(1)
-            if m.group(1) == thread and base <= int(m.group(4), 16) < base + 0xC00000 and m.group(2) in FILE_CALLS:
+            if m and base <= int(m.group(4), 16) < base + 0xC00000 and m.group(2) in FILE_CALLS:
                 counts[m.group(2)] += 1
     os.remove(trace)
     shutil.rmtree(target, ignore_errors=True)
@@ -241,32 +281,48 @@ def count_file_calls(files=300):
     return per_file, files
 
 
+def compare(shape, expected):
+    """The contenders on one payload, rounds interleaved; prints medians."""
+    print('\n%s payload: %d files, %.1f MB (Setup.dat %.1f MB)'
+          % (shape.name, expected[0], expected[1] / 1e6, os.path.getsize(shape.archive) / 1e6))
+    for command in CONTENDERS.values():
+        run(command(out, shape), expected)
+    times = {name: [] for name in CONTENDERS}
+    breakdowns = {name: [] for name in CONTENDERS}
+    for _ in range(rounds):
+        for name, command in CONTENDERS.items():
+            times[name].append(run(command(out, shape), expected, breakdowns[name]))
+    medians = {name: statistics.median(values) for name, values in times.items()}
+    print('  %-26s %8s %9s %9s   %s' % ('', 'median', '/unzipper', 'NSIS/it', 'rounds'))
+    for name, values in times.items():
+        print('  %-26s %6.2f s %9.2f %9.2f   (%s)'
+              % (name, medians[name], medians[name] / medians['unzipper.exe'],
+                 medians['NSIS installer, zlib'] / medians[name], ' '.join('%.2f' % v for v in values)))
+    for name, parts in breakdowns.items():
+        if parts:
+            before, extraction, after = (statistics.median(p[i] for p in parts) for i in range(3))
+            print('  %s: %.2f s before its first file, %.2f s extracting, %.2f s after its last file'
+                  ' (the log, the later steps and their processes)' % (name, before, extraction, after))
+    shutil.rmtree(out, ignore_errors=True)
+
+
 def main():
     prepare()
-    build_nsis_installer()
-    build_setup_folder()
-    expected = tree_summary(payload)
+    expected = {}
+    for shape in SHAPES:
+        build_nsis_installer(shape)
+        build_setup_folder(shape)
+        expected[shape.name] = tree_summary(shape.tree)
     start_wine()
     try:
-        where = 'CPU %s' % cpus if cpus else 'no CPU pinning'
-        print('\nUnder Wine (%s): %d files, %.0f MB, into %s; program and wineserver on %s'
-              % (subprocess.run([wine, '--version'], capture_output=True, text=True).stdout.strip(),
-                 expected[0], expected[1] / 1e6, out, where))
-        print('%d rounds, interleaved, after one untimed round; medians in seconds; ratio = time / unzipper.exe time'
-              % rounds)
+        print('\nUnder Wine (%s), into %s; every contender and the wineserver on CPUs %s (1 CPU: %s); load %s'
+              % (subprocess.run([wine, '--version'], capture_output=True, text=True).stdout.strip(), out, cpus,
+                 one_cpu, ' '.join(open('/proc/loadavg').read().split()[:3])))
+        print('%d rounds, interleaved, after one untimed round; medians in seconds;' % rounds
+              + ' /unzipper = time / unzipper.exe time; NSIS/it = NSIS time / time')
         print('(Setup.exe: from the press of Install to the finish page, as its automation client times it)')
-        for command in CONTENDERS.values():
-            run(command(out), expected)
-        times = {name: [] for name in CONTENDERS}
-        for _ in range(rounds):
-            for name, command in CONTENDERS.items():
-                times[name].append(run(command(out), expected))
-        ours = statistics.median(times['unzipper.exe, zip -9 -P'])
-        for name, values in times.items():
-            median = statistics.median(values)
-            print('  %-28s %6.2f s   ratio %5.2f   (%s)' % (name, median, median / ours,
-                                                          ' '.join('%.2f' % v for v in values)))
-        shutil.rmtree(out, ignore_errors=True)
+        for shape in SHAPES:
+            compare(shape, expected[shape.name])
         per_file, files = count_file_calls()
         print('\nunzipper.exe file calls per extracted file (%d files, Wine relay trace): %.1f'
               % (files, sum(per_file.values())))

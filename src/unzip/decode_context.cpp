@@ -1,10 +1,6 @@
 #include "unzip/decode_context.h"
 
 #include <algorithm>
-#include <cstring>
-
-#include "unzip/crc32.h"
-#include "unzip/errors.h"
 
 int32_t Percent(int64_t done, int64_t total) {
     if (total <= 0 || done <= 0) return 0;
@@ -15,78 +11,48 @@ int32_t Percent(int64_t done, int64_t total) {
     return static_cast<int32_t>(std::min<int64_t>(q, 100));
 }
 
-TDecodeContext::TDecodeContext(TUnZipper& owner)
-    : z(owner), input(new uint8_t[kBlockSize + 1]), output(new uint8_t[kBlockSize + 1]) {}
-
-void TDecodeContext::BeginEntry(TBufferStream* output) {
-    out = output;
-    crc = 0;
-    writtenEntry = 0;
-    pending = 0;
-}
-
-void TDecodeContext::ReadExact(uint8_t* data, size_t count) {
-    size_t got = z.archive_->stream.Read(data, count);
-    while (got < count) {
-        if (z.spanMode_ == spNone || !z.OnGetNextDisk) throw EFatalUnZip(kPrematureEnd);
+// The component's archive stream; a spanned archive moves on to its next
+// disk when the component has a handler that supplies it.
+class TComponentArchive final : public TArchiveReader {
+public:
+    explicit TComponentArchive(TUnZipper& owner) : z(owner) {}
+    TBufferStream& Stream() override { return z.archive_->stream; }
+    bool NextDisk() override {
+        if (z.spanMode_ == spNone || !z.OnGetNextDisk) return false;
         z.FetchDisk(z.currentDisk_ + 1);
-        got += z.archive_->stream.Read(data + got, count - got);
+        return true;
     }
+
+private:
+    TUnZipper& z;
+};
+
+TDecodeContext::TDecodeContext(TUnZipper& owner) : z(owner) {}
+
+TDecodeContext::~TDecodeContext() = default;
+
+TEntrySource& TDecodeContext::OwnDecoder() {
+    if (!decoder_) {
+        archive_ = std::make_unique<TComponentArchive>(z);
+        decoder_ = std::make_unique<TInlineDecoding>(*archive_);
+    }
+    return *decoder_;
 }
 
-size_t TDecodeContext::NextChunk(const uint8_t*& data) {
-    if (remaining == 0) return 0;
+void TDecodeContext::BeginEntry(TBufferStream* output, uint32_t uncompressedSize) {
+    out = output;
+    entrySize = uncompressedSize;
+    writtenEntry = 0;
+}
+
+void TDecodeContext::OfferMessages() {
     if (z.DoProcessMessages) zipos::ProcessMessages();
-    const size_t n = std::min<size_t>(remaining, kBlockSize);
-    ReadExact(input.get(), n);
-    remaining -= static_cast<uint32_t>(n);
-    if (entry.Encrypted()) keys.Decrypt(input.get(), n);
-    data = input.get();
-    return n;
 }
 
-void TDecodeContext::CopyStored() {
-    while (remaining > 0) {
-        if (z.DoProcessMessages) zipos::ProcessMessages();
-        const size_t n = std::min<size_t>(remaining, kBlockSize);
-        ReadExact(output.get(), n);
-        remaining -= static_cast<uint32_t>(n);
-        if (entry.Encrypted()) keys.Decrypt(output.get(), n);
-        WriteBlock(output.get(), n);
-    }
-}
-
-void TDecodeContext::Put(const uint8_t* data, size_t length) {
-    if (pending > 0) {
-        const size_t n = std::min(length, kBlockSize - pending);
-        std::memcpy(output.get() + pending, data, n);
-        pending += n;
-        data += n;
-        length -= n;
-        if (pending < kBlockSize) return;
-        pending = 0;
-        WriteBlock(output.get(), kBlockSize);
-    }
-    // Whole blocks go out from where they are.
-    for (; length >= kBlockSize; data += kBlockSize, length -= kBlockSize) WriteBlock(data, kBlockSize);
-    std::memcpy(output.get(), data, length);
-    pending = length;
-}
-
-void TDecodeContext::FinishOutput() {
-    const size_t n = pending;
-    pending = 0;
-    WriteBlock(output.get(), n);
-}
-
-void TDecodeContext::WriteBlock(const uint8_t* data, size_t length) {
-    if (length == 0) return;
-    if (writtenEntry + static_cast<int64_t>(length) > static_cast<int64_t>(entry.uncompressedSize))
-        throw ELargerThanStated(kLargerThanStated);
+void TDecodeContext::Block(const uint8_t* data, size_t length) {
     if (out) out->Write(data, length);
-    crc = Crc32(crc, data, length);
     writtenEntry += static_cast<int64_t>(length);
     writtenRun += static_cast<int64_t>(length);
-    if (z.OnFilePercentDone) z.OnFilePercentDone(z, Percent(writtenEntry, entry.uncompressedSize));
+    if (z.OnFilePercentDone) z.OnFilePercentDone(z, Percent(writtenEntry, entrySize));
     if (z.OnTotalPercentDone) z.OnTotalPercentDone(z, Percent(writtenRun, totalBytes));
 }

@@ -1,6 +1,7 @@
-// The working storage of one UnZip run and the state of the entry being
-// decoded: input blocks (read, decrypted, messages pumped at each refill),
-// output blocks (size guard, file write, CRC, progress events).
+// The state of one UnZip run on the caller's thread: the progress totals,
+// the folders made, the retry flag, and the receiver of every entry's output
+// blocks, which writes them to the file and raises the progress events.
+// Entry data comes from the caller's own decoder or from a decoding thread.
 #pragma once
 
 #include <cstdint>
@@ -8,41 +9,27 @@
 #include <string>
 #include <unordered_set>
 
-#include "unzip/crypt.h"
-#include "unzip/decode_io.h"
-#include "unzip/inflate.h"
-#include "unzip/legacy.h"
+#include "unzip/entry_decoder.h"
+#include "unzip/entry_source.h"
 #include "unzip/unzipper.h"
 
-struct TDecodeContext final : TByteSource, TByteSink {
-    static constexpr size_t kBlockSize = 16000;
+// The component's archive stream, moving on to a spanned archive's next disk.
+class TComponentArchive;
 
+struct TDecodeContext final : TBlockReceiver {
     explicit TDecodeContext(TUnZipper& owner);
+    ~TDecodeContext() override;
 
-    // Before decoding an entry whose data starts at the archive's position;
-    // without an output the data is only checked.
-    void BeginEntry(TBufferStream* output);
-    // Reads exactly count bytes of entry data, across disks of a spanned
-    // archive; raises EFatalUnZip when the archive ends first.
-    void ReadExact(uint8_t* data, size_t count);
-    // TByteSource: the next input block.
-    size_t NextChunk(const uint8_t*& data) override;
-    // TByteSink: output in blocks of kBlockSize.
-    void Put(const uint8_t* data, size_t length) override;
-    // Writes what is left in the output buffer.
-    void FinishOutput();
-    // Writes one block: size guard, file, CRC, bytes counted, progress events.
-    void WriteBlock(const uint8_t* data, size_t length);
-    // Copies a stored entry block by block.
-    void CopyStored();
+    // Before an entry's output: the file it goes to (none when only checking).
+    void BeginEntry(TBufferStream* output, uint32_t uncompressedSize);
+    // Lets window messages through when the component is asked to.
+    void OfferMessages() override;
+    // Writes one block: file, bytes counted, progress events.
+    void Block(const uint8_t* data, size_t length) override;
+    // The caller's own decoder, reading the component's archive (made on first use).
+    TEntrySource& OwnDecoder();
 
     TUnZipper& z;
-    std::unique_ptr<uint8_t[]> input;
-    std::unique_ptr<uint8_t[]> output;
-    TInflater inflater;
-    TUnshrinker unshrinker;
-    TUnreducer unreducer;
-    TExploder exploder;
 
     // The run.
     int64_t totalBytes = 0;
@@ -52,13 +39,13 @@ struct TDecodeContext final : TByteSource, TByteSink {
 
     // The entry.
     TZipEntryInfo entry;
-    int64_t dataStart = 0;
-    uint32_t remaining = 0;  // compressed bytes still to read
-    TZipKeys keys;
     TBufferStream* out = nullptr;
-    uint32_t crc = 0;
+    uint32_t entrySize = 0;
     int64_t writtenEntry = 0;
-    size_t pending = 0;  // bytes waiting in the output buffer
+
+private:
+    std::unique_ptr<TComponentArchive> archive_;
+    std::unique_ptr<TInlineDecoding> decoder_;
 };
 
 // Rounded to the nearest integer (ties to even), capped at 100; 0 when total <= 0.

@@ -5,6 +5,7 @@
 #include <cctype>
 
 #include "unzip/decode_context.h"
+#include "unzip/decoding_thread.h"
 #include "unzip/errors.h"
 #include "unzip/unzipper.h"
 #include "unzip/wildcard.h"
@@ -13,6 +14,10 @@ namespace {
 
 // The largest output buffer: larger files leave in writes of this size.
 constexpr size_t kLargestOutputBuffer = 256 * 1024;
+
+// Below this many bytes to read and write, starting a thread costs more
+// than decoding beside the writing saves.
+constexpr int64_t kWorthDecodingAhead = 1 << 20;
 
 bool StartsWithIgnoringCase(const std::string& text, const std::string& prefix) {
     if (text.size() < prefix.size()) return false;
@@ -106,6 +111,7 @@ int32_t TUnZipper::UnZip() {
 
     int32_t extracted = 0;
     auto endOfRun = [&] {
+        decodingAhead_ = false;
         FilesList.clear();
         if (sortMode_ != savedSort) SetSortMode(savedSort);
         if (OnUnZipComplete) OnUnZipComplete(*this, extracted);
@@ -133,9 +139,14 @@ int32_t TUnZipper::UnZip() {
         bool stopNow = false;
         if (OnStartUnZipInfo) OnStartUnZipInfo(*this, announced, context.totalBytes, stopNow);
         if (announced > 0 && !stopNow) {
+            // A decoding thread, where it gains, lives while the entries are
+            // extracted: it is stopped before the run ends, also by an error.
+            std::unique_ptr<TEntrySource> ahead = DecodingThreadFor(context.totalBytes);
+            TEntrySource& source = ahead ? *ahead : context.OwnDecoder();
+            decodingAhead_ = ahead != nullptr;
             for (int32_t i = 0; i < Count(); ++i) {
                 if (!DoAll && !ViewEntry(i).selected) continue;
-                do ExtractEntry(i, context, extracted);
+                do ExtractEntry(i, context, source, extracted);
                 while (context.retry);
             }
         }
@@ -155,26 +166,16 @@ void TUnZipper::SkipFile(TSkipReason reason, const std::string& fName, int32_t i
     context.totalBytes -= context.entry.uncompressedSize;
 }
 
-bool TUnZipper::CheckPassword(TDecodeContext& context, int32_t index) {
-    TZipEntryInfo& entry = context.entry;
+bool TUnZipper::CheckPassword(TEntrySource& source, int32_t index, const TZipEntryInfo& entry) {
     // Too short to hold the encryption header: no password opens it.
     if (entry.compressedSize < 12) return false;
-    const uint8_t expected =
-        (entry.flags & 8) ? static_cast<uint8_t>(entry.dateTime >> 8) : static_cast<uint8_t>(entry.crc32 >> 24);
-    for (;;) {
-        context.keys = TZipKeys(Password);
-        uint8_t header[12];
-        context.ReadExact(header, sizeof header);
-        context.remaining -= 12;
-        context.keys.Decrypt(header, sizeof header);
-        if (header[11] == expected) return true;
+    for (bool again = false;; again = true) {
+        if (source.CheckPassword(Password, again)) return true;
         if (!OnBadPassword) return false;
         std::string newPassword = Password;
         OnBadPassword(*this, index, newPassword);
         if (newPassword == Password) return false;
         Password = newPassword;
-        archive_->stream.Seek(-12, TBufferStream::soCurrent);
-        context.remaining += 12;
     }
 }
 
@@ -205,19 +206,14 @@ bool TUnZipper::DecideOverwrite(const TZipEntryInfo& entry, int32_t index, std::
     return false;
 }
 
-void TUnZipper::ExtractEntry(int32_t index, TDecodeContext& context, int32_t& extracted) {
+void TUnZipper::ExtractEntry(int32_t index, TDecodeContext& context, TEntrySource& source, int32_t& extracted) {
     context.entry = ViewEntry(index);
     context.retry = false;
     TZipEntryInfo& entry = context.entry;
 
     if (!entry.fileName.empty()) {
         if (spanMode_ != spNone && entry.diskNumberStart != currentDisk_) FetchDisk(entry.diskNumberStart);
-        TBufferStream& archive = archive_->stream;
-        archive.Seek(entry.localHeaderOffset, TBufferStream::soBeginning);
-        uint8_t local[kLocalHeaderSize] = {};
-        archive.Read(local, sizeof local);
-        context.dataStart = int64_t{entry.localHeaderOffset} + kLocalHeaderSize + Get16(local + 26) + Get16(local + 28);
-        archive.Seek(context.dataStart, TBufferStream::soBeginning);
+        source.Locate(index, TEntryCoding(entry));
     }
 
     const std::string folder = DestinationFolder(entry);
@@ -229,17 +225,21 @@ void TUnZipper::ExtractEntry(int32_t index, TDecodeContext& context, int32_t& ex
     std::string fName = folder + entry.fileName;
     bool skip = false;
     if (OnStartUnZip) OnStartUnZip(*this, index, fName, skip);
-    if (skip) return;
+    if (skip) {
+        source.Leave();
+        return;
+    }
     EnsureFolder(FolderPart(fName), context);
 
-    context.remaining = entry.compressedSize;
-    if (entry.Encrypted() && !CheckPassword(context, index)) {
+    if (entry.Encrypted() && !CheckPassword(source, index, entry)) {
+        source.Leave();
         SkipFile(srBadPassword, entry.Path(), index, context);
         return;
     }
     uint32_t existingTime = 0;
     if (!TestOnly && OverwriteMode != Always && zipos::ExistingFile(fName, existingTime) &&
         !DecideOverwrite(entry, index, fName, existingTime)) {
+        source.Leave();
         SkipFile(srNoOverwrite, fName, index, context);
         return;
     }
@@ -253,11 +253,13 @@ void TUnZipper::ExtractEntry(int32_t index, TDecodeContext& context, int32_t& ex
         } catch (const EFCreateError&) {
             const int64_t attributes = zipos::GetAttributes(fName);
             if (!ReplaceReadOnly || attempt > 0) {
+                source.Leave();
                 SkipFile(srCreateError, fName, index, context);
                 return;
             }
             if (attributes >= 0 && (attributes & 1)) zipos::SetAttributes(fName, static_cast<uint32_t>(attributes & ~1));
         } catch (const EError&) {
+            source.Leave();
             SkipFile(srCreateError, fName, index, context);
             return;
         }
@@ -265,37 +267,10 @@ void TUnZipper::ExtractEntry(int32_t index, TDecodeContext& context, int32_t& ex
 
     // Decoding; an exception other than the size guard ends the run, leaving
     // the file closed with what was written.
-    archive_->stream.Seek(context.dataStart + (entry.Encrypted() ? 12 : 0), TBufferStream::soBeginning);
-    context.BeginEntry(output.get());
+    context.BeginEntry(output.get(), entry.uncompressedSize);
     bool decoded = true;
     try {
-        switch (entry.method) {
-        case 0:
-            context.CopyStored();
-            break;
-        case 1:
-            context.unshrinker.Unshrink(context, context);
-            context.FinishOutput();
-            break;
-        case 2:
-        case 3:
-        case 4:
-        case 5:
-            context.unreducer.Unreduce(context, context, entry.method - 1u, entry.uncompressedSize);
-            context.FinishOutput();
-            break;
-        case 6:
-            context.exploder.Explode(context, context, entry.flags, entry.compressedSize, entry.uncompressedSize);
-            context.FinishOutput();
-            break;
-        case 8:
-            context.inflater.Inflate(context, context);
-            context.FinishOutput();
-            break;
-        default:
-            dialogs_->ShowMessage(kUnknownMethod, "Zip Error");
-            break;
-        }
+        if (source.Decode(context) == TDecodeOutcome::UnknownMethod) dialogs_->ShowMessage(kUnknownMethod, "Zip Error");
     } catch (const ELargerThanStated&) {
         decoded = false;
     } catch (const EWriteError&) {
@@ -320,7 +295,8 @@ void TUnZipper::ExtractEntry(int32_t index, TDecodeContext& context, int32_t& ex
     }
     output.reset();
 
-    if (context.crc == entry.crc32) {
+    const uint32_t crc = source.Crc();
+    if (crc == entry.crc32) {
         if (OnEndUnZip) OnEndUnZip(*this, index, fName);
         ++extracted;
         return;
@@ -340,8 +316,29 @@ void TUnZipper::ExtractEntry(int32_t index, TDecodeContext& context, int32_t& ex
             context.retry = retry;
         }
     } else if (OnBadCRC) {
-        OnBadCRC(*this, static_cast<int32_t>(context.crc), static_cast<int32_t>(entry.crc32), index);
+        OnBadCRC(*this, static_cast<int32_t>(crc), static_cast<int32_t>(entry.crc32), index);
     }
     // A damaged file is not left behind.
     if (!TestOnly) RemoveOutputFile(fName);
+}
+
+std::unique_ptr<TEntrySource> TUnZipper::DecodingThreadFor(int64_t totalBytes) {
+    // The thread reads the archive on its own and cannot ask for a disk.
+    if (DecodeAhead == daNever || spanMode_ != spNone) return nullptr;
+    std::vector<TDecodingThread::TPlanned> plan;
+    int64_t compressedBytes = 0;
+    for (int32_t i = 0; i < Count(); ++i) {
+        const TZipEntryInfo& entry = ViewEntry(i);
+        if ((!DoAll && !entry.selected) || entry.fileName.empty()) continue;
+        plan.push_back({i, TEntryCoding(entry)});
+        compressedBytes += entry.compressedSize;
+    }
+    if (DecodeAhead == daAuto &&
+        (zipos::UsableProcessors() < 2 || compressedBytes + totalBytes < kWorthDecodingAhead))
+        return nullptr;
+    try {
+        return std::make_unique<TDecodingThread>(zipName_, std::move(plan), Password);
+    } catch (const std::exception&) {
+        return nullptr;  // no second handle on the archive, or no thread: the caller's thread decodes
+    }
 }

@@ -20,9 +20,12 @@ enum TOverwriteMode { Prompt, Always, Never, ifNewer, ifOlder };
 enum TSkipReason { srBadPassword, srNoOverwrite, srFileOpenError, srCreateError };
 enum TIncompleteZipMode { izAssumeMulti, izAssumeBad, izAssumeNotAZip };
 enum TSpanMode { spNone, spRemovable, spNumberedFiles };
+enum TDecodeAheadMode { daAuto, daNever, daAlways };
 
 class TUnZipper;
 struct TDecodeContext;
+class TComponentArchive;
+class TEntrySource;
 
 // Event signatures; Sender is the component.
 using TStartUnZipInfoEvent = std::function<void(TUnZipper& sender, int32_t numFiles, int64_t totalBytes, bool& stopNow)>;
@@ -77,6 +80,15 @@ public:
     // and checked with the same events, but no folder or file is made and
     // the overwrite mode is not consulted (for checking a payload).
     bool TestOnly = false;
+    // Entry data read, decrypted, decoded and checked on a thread of its own,
+    // ahead of the caller's thread, which still makes every file and decision
+    // and raises every event, in the same order with the same arguments.
+    // daAuto: when two processors are free to run and the run is large
+    // enough to gain; daNever: all on the caller's thread; daAlways: whenever
+    // the archive allows (a spanned archive never does).
+    TDecodeAheadMode DecodeAhead = daAuto;
+    // Whether the entries of the run in progress are decoded on a thread of their own.
+    bool DecodingAhead() const { return decodingAhead_; }
     std::string Password;
 
     // ---- Events --------------------------------------------------------
@@ -126,6 +138,7 @@ public:
 
 private:
     friend struct TDecodeContext;
+    friend class TComponentArchive;
     using EntryList = std::vector<std::unique_ptr<TZipEntryInfo>>;
 
     // Directory reading (directory.cpp).
@@ -153,9 +166,12 @@ private:
     std::string LoadZipComment();
 
     // Extraction (engine.cpp).
-    void ExtractEntry(int32_t index, TDecodeContext& context, int32_t& extracted);
+    // The decoding thread for the entries this run extracts, where it gains;
+    // null for decoding on the caller's thread.
+    std::unique_ptr<TEntrySource> DecodingThreadFor(int64_t totalBytes);
+    void ExtractEntry(int32_t index, TDecodeContext& context, TEntrySource& source, int32_t& extracted);
     std::string DestinationFolder(const TZipEntryInfo& entry) const;
-    bool CheckPassword(TDecodeContext& context, int32_t index);
+    bool CheckPassword(TEntrySource& source, int32_t index, const TZipEntryInfo& entry);
     // existingTime: the existing file's modification time (local DOS).
     bool DecideOverwrite(const TZipEntryInfo& entry, int32_t index, std::string& fName, uint32_t existingTime);
     // Creates a folder with its parents unless this run has made or found it.
@@ -178,4 +194,5 @@ private:
     int32_t numberOfDisks_ = 0;
     TSpanMode spanMode_ = spNone;
     bool recovered_ = false;
+    bool decodingAhead_ = false;
 };

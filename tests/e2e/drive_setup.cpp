@@ -6,7 +6,9 @@
 // It shows each page it reaches; with --shots it saves each page's window as
 // DIR\NAME-<page>.bmp (the installing page while the work runs). --install
 // presses Install and waits for the finish page, printing the seconds from
-// the press to the finish page; --finish then presses Finish. Without
+// the press to the finish page and the time of the press (seconds since
+// 1970, UTC, to compare with the times of the files the installation
+// makes); --finish then presses Finish. Without
 // --install it stops on the ready page and closes the wizard. Exit status 0
 // when every step was seen, 1 otherwise (with a message on stderr).
 #include <windows.h>
@@ -101,6 +103,8 @@ int wmain(int argc, wchar_t** argv) {
 
     LARGE_INTEGER frequency, started, ended;
     QueryPerformanceFrequency(&frequency);
+    FILETIME pressed;
+    GetSystemTimePreciseAsFileTime(&pressed);
     QueryPerformanceCounter(&started);
     wizard.Press(L"ButtonNext3");
     // The installing page: shot once the work is under way. The program is
@@ -125,10 +129,15 @@ int wmain(int argc, wchar_t** argv) {
                 shotInstalling = true;
             }
         }
-        Sleep(50);  // gently: the program and the Wine server share the processors
+        Sleep(10);  // gently: the program and the Wine server share the processors
     }
     QueryPerformanceCounter(&ended);
-    std::printf("%.3f\n", static_cast<double>(ended.QuadPart - started.QuadPart) / static_cast<double>(frequency.QuadPart));
+    // FILETIME counts 100 ns from 1601; 1970 is 11644473600 seconds later.
+    const double pressedUnix =
+        static_cast<double>((uint64_t{pressed.dwHighDateTime} << 32) | pressed.dwLowDateTime) / 1e7 - 11644473600.0;
+    const double seconds =
+        static_cast<double>(ended.QuadPart - started.QuadPart) / static_cast<double>(frequency.QuadPart);
+    std::printf("%.3f %.3f\n", seconds, pressedUnix);
     std::fflush(stdout);
     shoot(wizard, 4);
     if (finish) {

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 
@@ -81,8 +82,14 @@ std::string CurrentFolder();
 // Drive queries for spanned archives on removable media ("A:\").
 bool IsRemovableDrive(const std::string& root);
 std::string VolumeLabel(const std::string& root);
-// Lets pending window messages through (nothing on POSIX).
+// Lets pending window messages through: the program's pump on Windows,
+// nothing on POSIX, unless another pump was installed.
 void ProcessMessages();
+// Installs a pump for ProcessMessages (an empty function restores the
+// platform's) and returns the old one; tests see where messages may go through.
+std::function<void()> SetMessagePump(std::function<void()> pump);
+// The processors this process may run on (its affinity), at least 1.
+unsigned UsableProcessors();
 
 // The platform's dialogs for the component's few questions. The defaults
 // are real dialogs on Windows; on POSIX they answer "cancel" and "no".

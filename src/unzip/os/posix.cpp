@@ -4,6 +4,7 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <sched.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <time.h>
@@ -247,7 +248,26 @@ std::string CurrentFolder() {
 
 bool IsRemovableDrive(const std::string&) { return false; }
 std::string VolumeLabel(const std::string&) { return {}; }
-void ProcessMessages() {}
+namespace {
+std::function<void()>& Pump() {
+    static std::function<void()> pump;
+    return pump;
+}
+}  // namespace
+
+void ProcessMessages() {
+    if (Pump()) Pump()();
+}
+
+std::function<void()> SetMessagePump(std::function<void()> pump) { return std::exchange(Pump(), std::move(pump)); }
+
+unsigned UsableProcessors() {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (sched_getaffinity(0, sizeof set, &set) != 0) return 1;
+    const int count = CPU_COUNT(&set);
+    return count > 0 ? static_cast<unsigned>(count) : 1;
+}
 
 bool Dialogs::ChooseZipFile(const std::string&, std::string&) { return false; }
 bool Dialogs::ChooseFolder(const std::string&, std::string&) { return false; }

@@ -200,6 +200,16 @@ std::string VolumeLabel(const std::string& root) {
 
 void ProcessMessages() { ProcessPendingMessages(); }
 
+std::function<void()> SetMessagePump(std::function<void()> pump) { return ::SetMessagePump(std::move(pump)); }
+
+unsigned UsableProcessors() {
+    DWORD_PTR process = 0, system = 0;
+    if (!GetProcessAffinityMask(GetCurrentProcess(), &process, &system)) return 1;
+    unsigned count = 0;
+    for (; process != 0; process &= process - 1) ++count;
+    return count > 0 ? count : 1;
+}
+
 bool Dialogs::ChooseZipFile(const std::string& initialFolder, std::string& chosen) {
     wchar_t file[MAX_PATH] = {};
     std::wstring folder = W(initialFolder);
