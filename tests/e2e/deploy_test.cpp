@@ -31,14 +31,7 @@ std::wstring ReadText(const std::wstring& path) {
 
 class DeployTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        for (const wchar_t* name : {L"Desktop", L"Programs", L"Personal"}) {
-            MakeFolders(user / name);
-            shellFolders.SetString(name, user / name);
-            userShellFolders.SetString(name, user / name);
-        }
-        ClearMachine();
-    }
+    void SetUp() override { ClearMachine(); }
     void TearDown() override { ClearMachine(); }
     static void ClearMachine() {
         RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Zantivo");
@@ -48,8 +41,7 @@ protected:
 
     ComApartment com;
     TempFolder user;
-    ValuesOverride shellFolders{kShellFoldersKey};
-    ValuesOverride userShellFolders{kUserShellFoldersKey};
+    ShellFoldersOverride shellFolders{user.Path(), {L"Desktop", L"Programs", L"Personal"}};
 };
 
 TEST_F(DeployTest, TheWizardIsListedAndTheQuietUninstallRemovesWhatItMadeOutsideItsFolder) {

@@ -94,11 +94,6 @@ bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) 
 class InstallTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const wchar_t* name : {L"Desktop", L"Programs", L"Personal"}) {
-            MakeFolders(user / name);
-            shellFolders.SetString(name, user / name);
-            userShellFolders.SetString(name, user / name);
-        }
         ClearMachine();
         SetEnvironmentVariableW(L"ZANTIVO_DEMO_MARKER", (user / L"further-installer.ini").c_str());
     }
@@ -182,8 +177,7 @@ protected:
 
     ComApartment com;
     TempFolder user;  // the user's desktop, programs and documents folders, and the marker
-    ValuesOverride shellFolders{kShellFoldersKey};
-    ValuesOverride userShellFolders{kUserShellFoldersKey};
+    ShellFoldersOverride shellFolders{user.Path(), {L"Desktop", L"Programs", L"Personal"}};
     std::unique_ptr<TSetupDriver> driver;
 };
 

@@ -6,9 +6,12 @@
 #include <windows.h>
 
 #include <string>
+#include <initializer_list>
 #include <vector>
 
+#include "support/temp_folder.h"
 #include "util/handles.h"
+#include "util/registry.h"
 
 inline constexpr wchar_t kUserShellFoldersKey[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
@@ -78,3 +81,20 @@ private:
     std::vector<Saved> saved_;
 };
 
+// The user's shell folders of the given names pointed at new folders of the
+// same names below base, in "Shell Folders" and "User Shell Folders" both:
+// the shell rewrites the first from the second whenever it looks one up.
+class ShellFoldersOverride {
+public:
+    ShellFoldersOverride(const std::wstring& base, std::initializer_list<const wchar_t*> names) {
+        for (const wchar_t* name : names) {
+            MakeFolders(base + name);
+            shellFolders_.SetString(name, base + name);
+            userShellFolders_.SetString(name, base + name);
+        }
+    }
+
+private:
+    ValuesOverride shellFolders_{kShellFoldersKey};
+    ValuesOverride userShellFolders_{kUserShellFoldersKey};
+};
