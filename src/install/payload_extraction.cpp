@@ -11,8 +11,11 @@
 // put on the screen), so the bar alone, moved a hundred times, made a small
 // payload's extraction take a quarter as long again. So messages go
 // through, the status line shows the file being written and the bar its
-// percentage, at most every 25 ms; when the extraction ends (or a question
-// is asked) the last file and the last percentage always show.
+// percentage, at most 20 times a second, which still moves smoothly; when
+// the extraction ends (or a question is asked) the last file and the last
+// percentage always show. Each such moment costs about 2 ms under Wine (the
+// bar, the status line, the messages): 40 times a second made a small
+// payload's installation 6 % slower than none at all, 20 times 3 %.
 #include "wizard/U1.h"
 
 #include "install/uninstall_log.h"
@@ -27,7 +30,7 @@ namespace {
 // The payload's entries are encrypted with this password.
 constexpr char kPayloadPassword[] = "417263";
 
-constexpr ULONGLONG kUpkeepIntervalMs = 25;
+constexpr ULONGLONG kUpkeepIntervalMs = 50;
 
 // While it lives, the program's message pump lets messages through at most
 // once per interval.
