@@ -11,9 +11,13 @@ the Windows build given (win32 or win64), under that build's own Wine
 loader; the NSIS installer is built for the same processor. Every contender
 and the wineserver get the same processors, BENCH_CPUS (default: all this
 process may use; a list for taskset); Setup.exe and unzipper.exe also run
-held to one of them, where they decode on their own thread as before. Last,
-the Win32 file calls unzipper.exe makes per extracted file, counted from
-Wine's relay trace on a smaller archive.
+held to one of them, where they decode on their own thread as before.
+Setup.exe runs once more started without a console, as the desktop or a
+deployment engine starts it (the automation client otherwise lends it its
+own). BENCH_EARLIER_SETUP may name another Setup.exe (an earlier build) to
+time beside this one, both ways. Last, the Win32 file calls unzipper.exe
+makes per extracted file, counted from Wine's relay trace on a smaller
+archive.
 
 A contender is a function below that returns the command putting the
 payload into a given folder (or an Installer, for a command that reports its
@@ -65,6 +69,7 @@ class Shape:
         self.tree = payload_folder(name)
         self.archive = os.path.join(work, next(f for f, flags, p in archives.values() if p == name and '-P' in flags))
         self.setup_folder = os.path.join(work, 'setup-folder-' + name)
+        self.earlier_setup_folder = os.path.join(work, 'setup-folder-%s-earlier' % name)
         self.installer = os.path.join(work, 'payload-%s-nsis-%s.exe' % (name, arch))
 
 
@@ -96,12 +101,24 @@ class Installer:
 
 # ---- contenders: the command that puts the payload into folder ----
 
-def setup_exe(folder, shape):
+def setup_exe(folder, shape, setup_folder=None, console=True):
     # Through drive S:, the benchmark's folder: the product's data folder goes
     # to the destination drive's root, which must not be Z:\ (the Linux root).
     destination = 'S:\\' + os.path.relpath(folder, work).replace('/', '\\')
-    return Installer([wine, drive_setup_exe, win(os.path.join(shape.setup_folder, 'Setup.exe')),
-                      '--folder', destination, '--install', '--finish'])
+    return Installer([wine, drive_setup_exe, win(os.path.join(setup_folder or shape.setup_folder, 'Setup.exe')),
+                      '--folder', destination, '--install', '--finish'] + ([] if console else ['--no-console']))
+
+
+def setup_exe_without_console(folder, shape):
+    return setup_exe(folder, shape, console=False)
+
+
+def earlier_setup_exe(folder, shape):
+    return setup_exe(folder, shape, shape.earlier_setup_folder)
+
+
+def earlier_setup_exe_without_console(folder, shape):
+    return setup_exe(folder, shape, shape.earlier_setup_folder, console=False)
 
 
 def unzipper(folder, shape):
@@ -126,8 +143,12 @@ def on_one_cpu(contender):
     return held
 
 
+earlier_setup = os.environ.get('BENCH_EARLIER_SETUP')
 CONTENDERS = {
     'Setup.exe': setup_exe,
+    'Setup.exe, no console': setup_exe_without_console,
+    **({'earlier Setup.exe': earlier_setup_exe,
+        'earlier Setup.exe, no console': earlier_setup_exe_without_console} if earlier_setup else {}),
     'Setup.exe, 1 CPU': on_one_cpu(setup_exe),
     'unzipper.exe': unzipper,
     'unzipper.exe, 1 CPU': on_one_cpu(unzipper),
@@ -154,13 +175,13 @@ def build_nsis_installer(shape):
     subprocess.run(['makensis', '-V1', script], check=True)
 
 
-def build_setup_folder(shape):
-    """Setup.exe beside the demo's language files, with the encrypted archive
-    of the payload as Setup.dat."""
-    setup_folder = shape.setup_folder
+def build_setup_folder(shape, setup_folder=None, setup_exe=None):
+    """Setup.exe (the build's, or another) beside the demo's language files,
+    with the encrypted archive of the payload as Setup.dat."""
+    setup_folder = setup_folder or shape.setup_folder
     shutil.rmtree(setup_folder, ignore_errors=True)
     os.makedirs(os.path.join(setup_folder, 'lang'))
-    shutil.copy(os.path.join(build, 'Setup.exe'), setup_folder)
+    shutil.copy(setup_exe or os.path.join(build, 'Setup.exe'), os.path.join(setup_folder, 'Setup.exe'))
     languages = os.path.join(root, 'demo', 'lang')
     for name in os.listdir(languages):
         shutil.copy(os.path.join(languages, name), os.path.join(setup_folder, 'lang'))
@@ -293,9 +314,9 @@ def compare(shape, expected):
         for name, command in CONTENDERS.items():
             times[name].append(run(command(out, shape), expected, breakdowns[name]))
     medians = {name: statistics.median(values) for name, values in times.items()}
-    print('  %-26s %8s %9s %9s   %s' % ('', 'median', '/unzipper', 'NSIS/it', 'rounds'))
+    print('  %-30s %8s %9s %9s   %s' % ('', 'median', '/unzipper', 'NSIS/it', 'rounds'))
     for name, values in times.items():
-        print('  %-26s %6.2f s %9.2f %9.2f   (%s)'
+        print('  %-30s %6.2f s %9.2f %9.2f   (%s)'
               % (name, medians[name], medians[name] / medians['unzipper.exe'],
                  medians['NSIS installer, zlib'] / medians[name], ' '.join('%.2f' % v for v in values)))
     for name, parts in breakdowns.items():
@@ -312,6 +333,8 @@ def main():
     for shape in SHAPES:
         build_nsis_installer(shape)
         build_setup_folder(shape)
+        if earlier_setup:
+            build_setup_folder(shape, shape.earlier_setup_folder, earlier_setup)
         expected[shape.name] = tree_summary(shape.tree)
     start_wine()
     try:

@@ -3,12 +3,19 @@
 // file that cannot be written, and the uninstall log.
 //
 // The window's upkeep is paced. The extractor offers to let window messages
-// through at every 16000 bytes it reads and names every file it starts, but
-// with thousands of small files that is thousands of repaints of the status
-// line and round trips to the system a second, which a person cannot see
-// and which made the installation take half as long again. So messages go
-// through, and the status line shows the file being written, at most every
-// 25 ms; the last file's name always shows when the extraction ends.
+// through at every 16000 bytes it reads, names every file it starts and
+// reports the percentage after every block it writes, but with thousands of
+// small files that is thousands of repaints and round trips to the system a
+// second, which a person cannot see. Each new position of the bar repaints
+// it at once (under Wine about a millisecond, the themed bar stretched and
+// put on the screen), so the bar alone, moved a hundred times, made a small
+// payload's extraction take a quarter as long again. So messages go
+// through, the status line shows the file being written and the bar its
+// percentage, at most 20 times a second, which still moves smoothly; when
+// the extraction ends (or a question is asked) the last file and the last
+// percentage always show. Each such moment costs about 2 ms under Wine (the
+// bar, the status line, the messages): 40 times a second made a small
+// payload's installation 6 % slower than none at all, 20 times 3 %.
 #include "wizard/U1.h"
 
 #include "install/uninstall_log.h"
@@ -23,7 +30,7 @@ namespace {
 // The payload's entries are encrypted with this password.
 constexpr char kPayloadPassword[] = "417263";
 
-constexpr ULONGLONG kUpkeepIntervalMs = 25;
+constexpr ULONGLONG kUpkeepIntervalMs = 50;
 
 // While it lives, the program's message pump lets messages through at most
 // once per interval.
@@ -52,7 +59,7 @@ void TForm1::ExtractPayload() {
     UnZipper1.SetZipName(WideToAnsi(setupFolder_ + L"Setup.dat"));
     UnZipper1.Password = kPayloadPassword;
     UnZipper1.SetDestDir(WideToAnsi(EditDir->Text()));
-    statusPacer_ = std::make_unique<TPacer>(kUpkeepIntervalMs);
+    progressPacer_ = std::make_unique<TPacer>(kUpkeepIntervalMs);
     // Read once: the language cannot change while the extraction runs, and
     // each reading is a round trip to the file.
     statusFormat_ = catalogue_.GetText(L"00000_00019");
@@ -60,36 +67,45 @@ void TForm1::ExtractPayload() {
         TPacedMessagePump pump(kUpkeepIntervalMs);
         UnZipper1.UnZip();
     } catch (...) {
-        ShowPendingStatus();
+        ShowPendingProgress();
         uninstallLog_->Flush();  // what was extracted before the error stays listed
         throw;
     }
-    ShowPendingStatus();
+    ShowPendingProgress();
     uninstallLog_->Flush();
     LogNumberBase = UnZipper1.Count();
 }
 
-void TForm1::ShowPendingStatus() {
-    if (!pendingStatus_) return;
-    LabelInstall2->SetText(*pendingStatus_);
-    pendingStatus_.reset();
+// Taken from the pending state first, so that a text that cannot be
+// formatted is not tried again.
+void TForm1::ShowPendingProgress() {
+    if (pendingPercent_) {
+        const int32_t percent = *pendingPercent_;
+        pendingPercent_.reset();
+        if (ProgressBar1->Position() != percent) ProgressBar1->SetPosition(percent);
+    }
+    if (pendingFile_) {
+        const std::string file = std::move(*pendingFile_);
+        pendingFile_.reset();
+        LabelInstall2->SetText(FormatText(statusFormat_, AnsiToWide(file)));
+    }
 }
 
+// A file that takes long to write gets its name shown, and the bar moves, while it is written.
 void TForm1::UnZipper1TotalPercentDone(TUnZipper&, int32_t percent) {
-    if (ProgressBar1->Position() != percent) ProgressBar1->SetPosition(percent);
-    // A file that takes long to write gets its name shown while it is written.
-    if (pendingStatus_ && statusPacer_ && statusPacer_->Due()) ShowPendingStatus();
+    pendingPercent_ = percent;
+    if (!progressPacer_ || progressPacer_->Due()) ShowPendingProgress();
     if (uninstallLog_) uninstallLog_->FlushIfDue();
 }
 
 void TForm1::UnZipper1StartUnZip(TUnZipper&, int32_t, std::string& fName, bool&) {
-    pendingStatus_ = FormatText(statusFormat_, AnsiToWide(fName));
-    if (!statusPacer_ || statusPacer_->Due()) ShowPendingStatus();
+    pendingFile_ = fName;
+    if (!progressPacer_ || progressPacer_->Due()) ShowPendingProgress();
 }
 
 void TForm1::UnZipper1SkippingFile(TUnZipper&, TSkipReason reason, const std::string& fName, int32_t, bool& retry) {
     if (reason != srFileOpenError && reason != srCreateError) return;
-    ShowPendingStatus();
+    ShowPendingProgress();
     const std::wstring question = catalogue_.GetText(L"00000_00020") + L"\r\n" + AnsiToWide(fName) + L"\r\n" +
                                   catalogue_.GetText(L"00000_00021");
     retry = Dialogs().ConfirmYesNo(question);

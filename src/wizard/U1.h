@@ -108,8 +108,8 @@ public:
     void EnsureRoomForPayload();
     // Extracts the payload S + "Setup.dat" into the destination folder.
     void ExtractPayload();
-    // Puts the status line's latest text on the screen now.
-    void ShowPendingStatus();
+    // Puts the status line's latest file and the bar's latest position on the screen now.
+    void ShowPendingProgress();
     void UnZipper1TotalPercentDone(TUnZipper& sender, int32_t percent);
     void UnZipper1StartUnZip(TUnZipper& sender, int32_t fileIndex, std::string& fName, bool& skip);
     void UnZipper1SkippingFile(TUnZipper& sender, TSkipReason reason, const std::string& fName, int32_t fileIndex,
@@ -140,9 +140,11 @@ private:
     // The record of extracted files for the product's uninstaller; made when
     // the payload's extraction starts.
     std::unique_ptr<TUninstallLog> uninstallLog_;
-    // The status line during extraction: its message, its text waiting to be
-    // shown, and the pace at which it is.
+    // The installing page during extraction: the status line's message, the
+    // file and the bar's position waiting to be shown, and the pace at which
+    // they are.
     std::wstring statusFormat_;
-    std::optional<std::wstring> pendingStatus_;
-    std::unique_ptr<TPacer> statusPacer_;
+    std::optional<std::string> pendingFile_;
+    std::optional<int32_t> pendingPercent_;
+    std::unique_ptr<TPacer> progressPacer_;
 };

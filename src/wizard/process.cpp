@@ -8,16 +8,17 @@
 namespace {
 
 // One CreateProcessW for every start: program is the file the system runs as
-// it stands; folder and environment are the caller's when empty.
+// it stands; folder and environment are the caller's when empty; flags are
+// added to the creation flags.
 bool StartProcess(const std::wstring& program, std::wstring commandLine, const std::wstring& folder,
-                  const std::wstring& environment, TStartWindow window, bool wait) {
+                  const std::wstring& environment, TStartWindow window, bool wait, DWORD flags = 0) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     if (window == TStartWindow::Hidden) {
         startup.dwFlags = STARTF_USESHOWWINDOW;
         startup.wShowWindow = SW_HIDE;
     }
-    DWORD flags = CREATE_DEFAULT_ERROR_MODE | (environment.empty() ? 0 : CREATE_UNICODE_ENVIRONMENT);
+    flags |= CREATE_DEFAULT_ERROR_MODE | (environment.empty() ? 0 : CREATE_UNICODE_ENVIRONMENT);
     PROCESS_INFORMATION info{};
     if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags,
                         environment.empty() ? nullptr : const_cast<wchar_t*>(environment.c_str()),
@@ -75,8 +76,14 @@ bool RunBatchFile(const std::wstring& path) {
     // cmd.exe from SysWOW64, so regsvr32 and cacls are the 32-bit ones, as the
     // 32-bit product needs; the 64-bit build starts the 64-bit cmd.exe, whose
     // regsvr32 hands a 32-bit control on to the 32-bit regsvr32 by itself.
+    // The interpreter needs a console: it shares this process's when there is
+    // one; otherwise the system makes it one, and without a window (nothing
+    // is shown either way, the batch file runs hidden), which saves starting
+    // a console host that connects to the display: under Wine about 60 ms for
+    // each batch file.
+    const DWORD console = GetConsoleCP() == 0 ? CREATE_NO_WINDOW : 0;  // 0: this process has no console
     return StartProcess(system + L"\\cmd.exe", commandLine, ExtractFolder(path),
-                        BatchEnvironment(), TStartWindow::Hidden, true);
+                        BatchEnvironment(), TStartWindow::Hidden, true, console);
 }
 
 bool IsNonNtWindows() {

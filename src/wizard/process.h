@@ -28,7 +28,8 @@ bool RunProcess(const std::wstring& path, bool wait);
 // without a variable named CD (which would stand in for "%CD%") and with
 // NoDefaultCurrentDirectoryInExePath set, so the commands the batch file
 // names are not looked up in its folder (Windows honours it; Wine's cmd does
-// not). True when the interpreter was started.
+// not). It shares this process's console, or is given one without a window
+// when this process has none. True when the interpreter was started.
 bool RunBatchFile(const std::wstring& path);
 
 // True when the running Windows is not of the NT family.

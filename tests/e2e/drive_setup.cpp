@@ -1,14 +1,16 @@
 // drive_setup: walks the real Setup.exe through its pages from outside, as
 // a person would, for screenshots and the installation benchmark.
 //
-//   drive_setup SETUP_EXE [--folder DIR] [--shots DIR --name NAME] [--install] [--finish]
+//   drive_setup SETUP_EXE [--folder DIR] [--shots DIR --name NAME] [--install] [--finish] [--no-console]
 //
 // It shows each page it reaches; with --shots it saves each page's window as
 // DIR\NAME-<page>.bmp (the installing page while the work runs). --install
 // presses Install and waits for the finish page, printing the seconds from
 // the press to the finish page and the time of the press (seconds since
 // 1970, UTC, to compare with the times of the files the installation
-// makes); --finish then presses Finish. Without
+// makes); --finish then presses Finish. --no-console starts the program
+// without this one's console, as the desktop or a deployment engine does
+// (the batch files it runs then get a console of their own). Without
 // --install it stops on the ready page and closes the wizard. Exit status 0
 // when every step was seen, 1 otherwise (with a message on stderr).
 #include <windows.h>
@@ -67,9 +69,11 @@ int Fail(const char* what) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc < 2) return Fail("usage: drive_setup SETUP_EXE [--folder DIR] [--shots DIR --name NAME] [--install] [--finish]");
+    if (argc < 2)
+        return Fail("usage: drive_setup SETUP_EXE [--folder DIR] [--shots DIR --name NAME] [--install] [--finish]"
+                    " [--no-console]");
     std::wstring folder, shots, name = L"page";
-    bool install = false, finish = false;
+    bool install = false, finish = false, console = true;
     for (int i = 2; i < argc; ++i) {
         const std::wstring arg = argv[i];
         if (arg == L"--folder" && i + 1 < argc) folder = argv[++i];
@@ -77,6 +81,7 @@ int wmain(int argc, wchar_t** argv) {
         else if (arg == L"--name" && i + 1 < argc) name = argv[++i];
         else if (arg == L"--install") install = true;
         else if (arg == L"--finish") finish = true;
+        else if (arg == L"--no-console") console = false;
         else return Fail("unknown option");
     }
     auto shoot = [&](TSetupDriver& wizard, int page) {
@@ -85,7 +90,7 @@ int wmain(int argc, wchar_t** argv) {
         SaveWindowPicture(wizard.Window(), shots + L"\\" + name + L"-" + std::to_wstring(page) + L".bmp");
     };
 
-    TSetupDriver wizard(argv[1]);
+    TSetupDriver wizard(argv[1], L"", console);
     if (!wizard.Window()) return Fail("no wizard window");
     shoot(wizard, 0);
     wizard.Press(L"ButtonNext1");

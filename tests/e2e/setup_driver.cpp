@@ -70,14 +70,14 @@ std::wstring ClassOf(HWND window) {
 
 }  // namespace
 
-TSetupDriver::TSetupDriver(const std::wstring& setupExe, const std::wstring& arguments) {
+TSetupDriver::TSetupDriver(const std::wstring& setupExe, const std::wstring& arguments, bool console) {
     std::wstring folder = setupExe.substr(0, setupExe.find_last_of(L'\\') + 1);
     std::wstring commandLine = L"\"" + setupExe + L"\"";
     if (!arguments.empty()) commandLine += L" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    if (!CreateProcessW(setupExe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                        &startup, &info_))
+    if (!CreateProcessW(setupExe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, console ? 0 : DETACHED_PROCESS,
+                        nullptr, folder.c_str(), &startup, &info_))
         info_ = {};
     else
         WaitForInputIdle(info_.hProcess, 20000);

@@ -13,8 +13,10 @@
 class TSetupDriver {
 public:
     // Starts the program (its folder is the setup folder and the current one),
-    // with the arguments after its quoted name when there are any.
-    explicit TSetupDriver(const std::wstring& setupExe, const std::wstring& arguments = L"");
+    // with the arguments after its quoted name when there are any. It shares
+    // this program's console, if any; without one, as the desktop or a
+    // deployment engine starts it.
+    explicit TSetupDriver(const std::wstring& setupExe, const std::wstring& arguments = L"", bool console = true);
     // Ends the program if it still runs.
     ~TSetupDriver();
     TSetupDriver(const TSetupDriver&) = delete;

@@ -202,6 +202,25 @@ TEST(BatchFileTest, PermissionsGivesCaclsTheFolderWithoutItsBackslash) {
     }
 }
 
+// Started from the desktop or by a deployment engine, Setup has no console:
+// the interpreter is then given one of its own (without a window), and the
+// batch file runs as it does beside a console, its pipe included.
+TEST(BatchFileTest, PermissionsRunAlikeFromAProgramWithoutAConsole) {
+    FreeConsole();  // this test's process only (each test runs in a process of its own)
+    ASSERT_EQ(GetConsoleCP(), 0u);
+    CapturedRun run(kFolderCases[0], L"Permissions.bat");
+    ScopedVariable input(L"PROBE_STDIN_TO", run.temp / L"stdin.txt");
+
+    GrantFolderPermissions(run.folder);
+
+    std::vector<std::vector<std::wstring>> expectedStarts = {
+        {run.probes.tools / L"cacls.exe", run.temp / kFolderCases[0].folder, L"/t", L"/c", L"/g", L"everyone:F"}};
+    EXPECT_EQ(run.probes.Starts(), expectedStarts);
+    EXPECT_EQ(ReadBytes(run.temp / L"stdin.txt"), "y\r\n");
+    EXPECT_FALSE(FileExistsW(run.folder + L"Permissions.bat"));
+    EXPECT_EQ(GetConsoleCP(), 0u);  // the console was the interpreter's, not this process's
+}
+
 TEST(BatchFileTest, ABatchFileThatCannotBeWrittenIsAnInOutError) {
     TempFolder d;
     Probes probes;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +20,7 @@ public:
     int messageBoxAnswer = IDOK;
     bool confirmAnswer = false;
     std::deque<bool> confirmAnswers;  // answered first, one each, before confirmAnswer
+    std::function<void()> onConfirm;  // called as a question shows: what the window shows then
     std::optional<std::wstring> folderAnswer;
     std::vector<unsigned> exits;
     int pumps = 0;
@@ -29,6 +31,7 @@ public:
     }
     bool ConfirmYesNo(const std::wstring& text) override {
         shown.push_back(L"confirm: " + text);
+        if (onConfirm) onConfirm();
         if (confirmAnswers.empty()) return confirmAnswer;
         const bool answer = confirmAnswers.front();
         confirmAnswers.pop_front();
