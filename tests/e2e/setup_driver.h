@@ -34,8 +34,10 @@ public:
     bool IsChecked(const wchar_t* name);
     int ProgressPosition();
     // The bar's position without waiting long for a busy program; false when
-    // the program did not answer within timeoutMs.
-    bool TryProgressPosition(int& position, UINT timeoutMs = 50);
+    // the program did not answer within timeoutMs. While it extracts, the
+    // program lets messages through 20 times a second, so the default waits
+    // a few of those moments.
+    bool TryProgressPosition(int& position, UINT timeoutMs = 200);
     // The index of the page shown (0 to 4), found by its default button; -1 when none shows.
     int Page();
     // Clicks a button as the mouse would, without waiting for its handler.
