@@ -72,6 +72,10 @@ void TForm1::ExtractPayload() {
         throw;
     }
     ShowPendingProgress();
+    // The steps after the extraction let no messages through: without this
+    // the page would show, until the finish page, whatever it last painted
+    // (with a small payload, the first file and an empty bar).
+    PaintNow();
     uninstallLog_->Flush();
     LogNumberBase = UnZipper1.Count();
 }

@@ -118,6 +118,14 @@ void TForm::Show() {
     UpdateWindow(handle_);
 }
 
+void TForm::PaintNow() {
+    RedrawWindow(handle_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    // Wine puts what a window painted on the screen only when its thread
+    // next looks for messages; looking, and taking none, does that now.
+    MSG ignored;
+    PeekMessageW(&ignored, nullptr, 0, 0, PM_NOREMOVE);
+}
+
 void TForm::Dispatch(const std::function<void()>& handler) { RunEventHandler(handler); }
 
 bool TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {

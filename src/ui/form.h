@@ -37,6 +37,10 @@ public:
     std::wstring Caption() const { return Text(); }
     void SetCaption(const std::wstring& caption) { SetText(caption); }
     void Show();
+    // Paints now whatever of the form and its controls waits to be painted:
+    // for work that lets no messages through for a while after changing
+    // what the window shows.
+    void PaintNow();
     // Lays the form out for another DPI: its client area and every control
     // scaled from the design, every font made again; nothing else changes
     // (page, texts, focus). The window keeps its centre, or goes to the top
