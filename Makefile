@@ -73,12 +73,14 @@ test-native: native native-asan native-tsan
 	ctest --test-dir $(TSAN_DIR) $(CTEST_NAT)
 
 # Both Setup.exe files are checked (GUI program, manifest, imports: no Wine
-# needed); then the whole Windows suite of the build this machine runs, under
-# one Xvfb when there is no display. The Wine server of the test prefix is
+# needed), and every program of both builds is hardened; then the whole
+# Windows suite of the build this machine runs, under one Xvfb when there is
+# no display. The Wine server of the test prefix is
 # stopped afterwards so nothing outlives the run.
 test-windows: windows
 	@$(CHOOSE_WINDOWS); \
-	for build in $(WIN32_DIR) $(WIN64_DIR); do tests/check_setup_exe.sh $$build/Setup.exe || exit 1; done; \
+	for build in $(WIN32_DIR) $(WIN64_DIR); do \
+	  tests/check_setup_exe.sh $$build/Setup.exe && tests/check_hardening.sh $$build || exit 1; done; \
 	scripts/with-display.sh ctest --test-dir $(BUILD)/$$windows $(CTEST_WIN); status=$$?; \
 	  scripts/wine-stop.sh $(BUILD)/$$windows/wineprefix; exit $$status
 

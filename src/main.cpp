@@ -13,9 +13,14 @@
 #include "util/message_pump.h"
 #include "wizard/U1.h"
 
+// Setup.exe is usually started from a download folder, which may hold DLLs
+// named like Windows' own: the process is hardened before anything else of
+// it runs, its constructors included (the stack protector's run time draws
+// its cookie in a constructor, through a crypto provider that loads DLLs).
+// 101 is the first priority a program's own constructors may take.
+[[gnu::constructor(101)]] static void HardenFirst() { HardenProcess(); }
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    // Setup.exe is usually started from a download folder: hardening first.
-    HardenProcess();
     ComApartment com;
     const TCommandLine commandLine = ParseCommandLine(GetCommandLineW());
     if (!commandLine.Empty()) return static_cast<int>(RunWithSwitches(commandLine));

@@ -7,6 +7,7 @@
 #include "wizard/U1.h"
 
 #include "install/apps_and_features.h"
+#include "install/folder_permissions.h"
 #include "install/install_log.h"
 #include "install/installation_lock.h"
 #include "install/product_config.h"
@@ -17,8 +18,10 @@
 #include "ui/dialogs.h"
 #include "util/file_ops.h"
 #include "util/registry.h"
+#include "util/code_page.h"
+#include "util/process.h"
 #include "util/text_list.h"
-#include "wizard/process.h"
+#include "wizard/privilege.h"
 #include "wizard/product.h"
 #include "wizard/system_folders.h"
 
@@ -59,6 +62,14 @@ void TForm1::ButtonNext3Click(TControl&) {
     // A drive too small for the payload is found before anything changes.
     LogStep(L"Measuring the room on the destination drive");
     EnsureRoomForPayload();
+    // An earlier setup may have opened the folder to every user: it gets its
+    // inherited list back before anything is put into it or started from it.
+    if (TargetIsNtfs) {
+        LogStep(L"Restoring the program folder's access list");
+        std::vector<std::wstring> payloadPaths;
+        for (int32_t i = 0; i < UnZipper1.Count(); ++i) payloadPaths.push_back(AnsiToWide(UnZipper1.Entry(i).Path()));
+        RestoreProgramFolderAccess(destination, payloadPaths);
+    }
     LogStep(L"Removing the stale SDK library");
     RemoveStaleSdkDll(destination);
     LogStep(L"Extracting the payload");
@@ -106,8 +117,8 @@ void TForm1::ButtonNext3Click(TControl&) {
     LogStep(L"Registering the barcode control");
     EnsureBarcodeControl(destination);
     if (TargetIsNtfs) {
-        LogStep(L"Granting folder permissions");
-        GrantFolderPermissions(destination);
+        LogStep(L"Letting users change the settings files");
+        GrantSettingsFilePermissions(destination);
     }
     LogStep(L"Recording the setup name");
     WriteSetupName(destination, catalogue_);

@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "install/system_integration.h"
+#include "install/folder_permissions.h"
 #include "localisation/ini_file.h"
 #include "localisation/message_texts.h"
 #include "util/code_page.h"

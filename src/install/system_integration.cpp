@@ -2,11 +2,11 @@
 
 #include <windows.h>
 
-#include "install/batch_files.h"
+#include "install/install_log.h"
 #include "util/file_ops.h"
 #include "util/path.h"
+#include "util/process.h"
 #include "util/registry.h"
-#include "wizard/process.h"
 #include "wizard/system_folders.h"
 
 namespace {
@@ -36,16 +36,21 @@ void EnsureBarcodeControl(const std::wstring& destination) {
 }
 
 void RegisterBarcodeControl(const std::wstring& destination) {
-    std::wstring batch = destination + L"RegActivex.bat";
-    WriteBatchFile(batch, RegActivexBatchText(destination));
-    RunBatchFile(batch);
-}
-
-void GrantFolderPermissions(const std::wstring& folder) {
-    if (!FolderExists(folder)) return;
-    std::wstring batch = IncludeBackslash(folder) + L"Permissions.bat";
-    WriteBatchFile(batch, PermissionsBatchText(folder));
-    RunBatchFile(batch);
+    const std::wstring system = SystemFolder();
+    if (system.empty()) return;
+    // The 32-bit program on 64-bit Windows names System32 and gets the 32-bit
+    // regsvr32 from SysWOW64, as the 32-bit control needs; the 64-bit build's
+    // regsvr32 hands a 32-bit control on to the 32-bit one by itself.
+    // regsvr32 takes its arguments as the command line's words: the library
+    // in double quotes is one word whatever its folder holds (no path holds
+    // a quote), and no command interpreter reads it.
+    const std::wstring library = destination + kBarcodeLibrary;
+    const std::optional<unsigned long> exitCode = RunHiddenAndWait(system + L"\\regsvr32.exe", L"/s \"" + library + L"\"");
+    if (!exitCode)
+        LogLine(L"The barcode control " + library + L" was not registered: regsvr32 could not be started");
+    else if (*exitCode != 0)
+        LogLine(L"regsvr32 could not register the barcode control " + library + L" (exit code " +
+                std::to_wstring(*exitCode) + L")");
 }
 
 void InstallMemoryManager(const std::wstring& destination) {

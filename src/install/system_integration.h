@@ -15,16 +15,12 @@ void RemoveStaleSdkDll(const std::wstring& destination);
 // file is there and its class has no "ProgID" subkey under
 // HKEY_CLASSES_ROOT (or cannot be opened with full access).
 void EnsureBarcodeControl(const std::wstring& destination);
-// Writes D + "RegActivex.bat" and runs it hidden, waiting for it: regsvr32
-// registers the control silently, then the batch file deletes itself.
-// Raises EInOutError when the batch file cannot be written.
+// Registers the control silently with the system folder's regsvr32, started
+// by its full path and waited for; nothing is written to run it (a batch
+// file in D could be swapped by anyone who may write there before it runs
+// with administrator rights). A registration that fails leaves no trace but
+// a line in the installation's log.
 void RegisterBarcodeControl(const std::wstring& destination);
-
-// Gives everyone full control of the folder tree F (cacls, without /e, so
-// that one entry replaces the tree's access lists), through F +
-// "Permissions.bat", run hidden and waited for. Nothing when F is not an
-// existing folder. Raises EInOutError when the batch file cannot be written.
-void GrantFolderPermissions(const std::wstring& folder);
 
 // Copies D + "bin\borlndmm.dll" to the Windows folder + "\System\borlndmm.dll"
 // when no file is there yet; never replaces one. Failures are ignored.

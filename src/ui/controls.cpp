@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "ui/common_controls.h"
 #include "util/code_page.h"
 
 namespace {
@@ -360,8 +361,7 @@ void TPanel::DescribeProperties(std::vector<TProperty>& properties) {
 
 TProgressBar::TProgressBar(TComponent* owner, std::wstring name, TControl* parent, const TBounds& bounds)
     : TControl(owner, std::move(name), parent, bounds) {
-    INITCOMMONCONTROLSEX init{sizeof init, ICC_PROGRESS_CLASS | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
-    InitCommonControlsEx(&init);
+    InitCommonControlClasses(ICC_PROGRESS_CLASS | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES);
     CreateHandle(PROGRESS_CLASSW, WS_VISIBLE);
     SendMessageW(handle_, PBM_SETRANGE32, 0, 100);
 }

@@ -2,15 +2,13 @@
 
 #include <commctrl.h>
 
+#include "ui/common_controls.h"
 #include "util/code_page.h"
 
 namespace {
 
 void InitListAndBarClasses() {
-    static const bool done = [] {
-        INITCOMMONCONTROLSEX init{sizeof init, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
-        return InitCommonControlsEx(&init) != FALSE;
-    }();
+    static const bool done = InitCommonControlClasses(ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES);
     (void)done;
 }
 

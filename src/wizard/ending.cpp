@@ -5,7 +5,7 @@
 #include "localisation/message_texts.h"
 #include "localisation/text_format.h"
 #include "ui/dialogs.h"
-#include "wizard/process.h"
+#include "util/process.h"
 
 void TForm1::ButtonCancel1Click(TControl&) { EndProgram(); }
 

@@ -12,7 +12,7 @@
 #include "demo/demo_programs.h"
 #include "support/temp_folder.h"
 #include "uninstall/inside_folder.h"
-#include "uninstall/installed_files.h"
+#include "install/installed_files.h"
 #include "util/code_page.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "install/system_integration.h"
+#include "install/folder_permissions.h"
 #include "localisation/ini_file.h"
 #include "localisation/multi_language.h"
 #include "support/temp_folder.h"
@@ -14,8 +14,8 @@
 #include "util/registry.h"
 #include "util/win_error.h"
 
-// The permission step runs a batch file through cmd.exe (tested with the
-// system integration); here it only records which folder it was given. This
+// The permission step changes access lists (tested on its own); here it only
+// records which folder it was given. This
 // definition takes the place of the installer's own: the linker takes the
 // test's object before the library's.
 std::vector<std::wstring> grantedFolders;

@@ -1,8 +1,8 @@
-// The system steps on the test prefix's real cmd.exe, regsvr32, registry and
-// file system. A probe program (install_probe.exe) stands in for further
-// installers, decoys and, put first on the PATH, for regsvr32 and cacls, so
-// a test sees what the batch files started, with which arguments, and can
-// copy a batch file while it runs, before it deletes itself.
+// The system steps on the test prefix's real regsvr32, registry and file
+// system. A probe program (install_probe.exe) stands in for further
+// installers and decoys: put first on the PATH and in the current folder
+// under the names of the system's tools, it shows a tool that was looked up
+// instead of started by its full path.
 #include "install/system_integration.h"
 
 #include <windows.h>
@@ -13,13 +13,12 @@
 #include <string>
 #include <vector>
 
-#include "install/batch_files.h"
 #include "support/temp_folder.h"
 #include "util/error.h"
 #include "util/file_ops.h"
 #include "util/registry.h"
 #include "util/win_error.h"
-#include "wizard/process.h"
+#include "util/process.h"
 
 namespace {
 
@@ -69,69 +68,51 @@ std::vector<std::vector<std::wstring>> ProbeLog(const std::wstring& path) {
     return starts;
 }
 
-std::string Ascii(const std::wstring& text) {
-    std::string out;
-    for (wchar_t c : text) {
-        EXPECT_LT(c, 0x80) << "the test expects an ASCII temporary folder";
-        out += static_cast<char>(c);
-    }
-    return out;
+// The names in a folder, "." and ".." left out.
+std::vector<std::wstring> FolderEntries(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    TFindEntries entries(folder + L"*", faAnyFile);
+    for (TFindEntry entry; entries.Next(entry);)
+        if (entry.name != L"." && entry.name != L"..") names.push_back(entry.name);
+    return names;
 }
 
-// A test's probe set-up: a log, and probes named regsvr32.exe and cacls.exe
-// in a folder put first on the PATH, so the batch files start them instead
-// of the system's tools.
+// Probes named regsvr32.exe and cacls.exe in a folder put first on the
+// PATH and made the current folder: a tool looked up by name instead of
+// started by its full path would run one of them.
 struct Probes {
     TempFolder tools;
     std::wstring log = tools / L"probe.log";
     ScopedVariable logVariable{L"PROBE_LOG", log};
     ScopedVariable path{L"PATH", tools.Path() + L";" + ScopedVariable::Get(L"PATH")};
+    std::wstring previousFolder = CurrentFolder();
     Probes() {
         PlaceProbe(tools / L"regsvr32.exe");
         PlaceProbe(tools / L"cacls.exe");
+        PlaceProbe(tools / L"cmd.exe");
+        SetCurrentDirectoryW(tools.Path().c_str());
     }
+    ~Probes() { SetCurrentDirectoryW(previousFolder.c_str()); }
     std::vector<std::vector<std::wstring>> Starts() const { return ProbeLog(log); }
+    static std::wstring CurrentFolder() {
+        wchar_t buffer[MAX_PATH];
+        DWORD n = GetCurrentDirectoryW(MAX_PATH, buffer);
+        return std::wstring(buffer, n);
+    }
 };
 
-// Folders below a test's temporary folder, and how the batch files must
-// write them: console code page bytes with "%" doubled, or (null) through
-// the batch file's own folder where the console code page lacks a letter.
-struct FolderCase {
-    const wchar_t* folder;
-    const char* inBatch;
-};
-const FolderCase kFolderCases[] = {
-    {L"Program Files\\ZantivoSys", "Program Files\\ZantivoSys"},  // a decoy T\Program.exe waits
-    {L"100%", "100%%"},
-    {L"a%OS%b", "a%%OS%%b"},
-    {L"Caf\u00e9", "Caf\x82"},        // é: 0xE9 in the ANSI page 1252, 0x82 in the console page 437
-    {L"A\u00e7\u00e3o", nullptr},     // ã is in 1252 but not in 437
-};
+// Folders below a test's temporary folder whose names a command line or a
+// batch file could misread: spaces (a decoy T\Program.exe waits), "%", and
+// letters outside the console and ANSI code pages.
+const wchar_t* const kFolderCases[] = {L"Program Files\\ZantivoSys", L"100%", L"a%OS%b", L"Caf\u00e9",
+                                       L"A\u00e7\u00e3o \u0414"};
 
-std::wstring MakeCaseFolder(const TempFolder& temp, const FolderCase& c) {
-    std::wstring folder = temp / c.folder + L"\\";
+std::wstring MakeCaseFolder(const TempFolder& temp, const wchar_t* name) {
+    std::wstring folder = temp / name + L"\\";
     MakeFolders(folder);
     PlaceProbe(temp / L"Program.exe");  // what an unquoted start of a path with spaces would run
     return folder;
 }
-
-// One run of a batch file in a case's folder, with the probes on the PATH;
-// the probe copies the batch file while it runs.
-struct CapturedRun {
-    const FolderCase& c;
-    TempFolder temp;
-    Probes probes;
-    std::wstring folder = MakeCaseFolder(temp, c);
-    ScopedVariable copyFrom;
-    ScopedVariable copyTo{L"PROBE_COPY_TO", temp / L"captured.bat"};
-    ScopedVariable cd{L"CD", temp / L"elsewhere"};  // must not stand in for the batch file's folder
-
-    CapturedRun(const FolderCase& folderCase, const wchar_t* batchName)
-        : c(folderCase), copyFrom(L"PROBE_COPY_FROM", folder + batchName) {}
-    std::string Captured() const { return ReadBytes(temp / L"captured.bat"); }
-    // The case's folder as the batch file must write it.
-    std::string Literal() const { return Ascii(temp.Path()) + c.inBatch; }
-};
 
 class BarcodeClass {
 public:
@@ -155,145 +136,28 @@ void PlaceBarcodeLibrary(const std::wstring& destination) {
 
 }  // namespace
 
-TEST(BatchFileTest, RegActivexNamesTheLibraryExactlyAndDeletesItself) {
-    for (const FolderCase& c : kFolderCases) {
-        SCOPED_TRACE(WideToUtf8(c.folder));
-        CapturedRun run(c, L"RegActivex.bat");
-
-        RegisterBarcodeControl(run.folder);
-
-        std::string expected =
-            c.inBatch ? "@echo off\r\n"
-                        "regsvr32 /s \"" + run.Literal() + "\\bin\\" + kLibraryName + "\"\r\n"
-                        "del \"" + run.Literal() + "\\RegActivex.bat\"\r\n"
-                      : std::string("@echo off\r\n"
-                                    "regsvr32 /s \"%~dp0bin\\") + kLibraryName + "\"\r\n"
-                                    "del \"%~f0\"\r\n";
-        EXPECT_EQ(run.Captured(), expected);
-        // regsvr32 was given exactly the library's path, and nothing else ran.
-        std::vector<std::vector<std::wstring>> expectedStarts = {
-            {run.probes.tools / L"regsvr32.exe", L"/s", run.folder + L"bin\\" + Utf8ToWide(kLibraryName)}};
-        EXPECT_EQ(run.probes.Starts(), expectedStarts);
-        EXPECT_FALSE(FileExistsW(run.folder + L"RegActivex.bat"));
-    }
-}
-
-TEST(BatchFileTest, PermissionsGivesCaclsTheFolderWithoutItsBackslash) {
-    for (const FolderCase& c : kFolderCases) {
-        SCOPED_TRACE(WideToUtf8(c.folder));
-        CapturedRun run(c, L"Permissions.bat");
-        ScopedVariable input(L"PROBE_STDIN_TO", run.temp / L"stdin.txt");
-
-        GrantFolderPermissions(run.folder);
-
-        std::string expected =
-            c.inBatch ? "@echo off\r\n"
-                        "echo y|cacls \"" + run.Literal() + "\" /t /c /g everyone:F\r\n"
-                        "del \"" + run.Literal() + "\\Permissions.bat\"\r\n"
-                      : std::string("@echo off\r\n"
-                                    "echo y|cacls \"%CD%\" /t /c /g everyone:F\r\n"
-                                    "del \"%~f0\"\r\n");
-        EXPECT_EQ(run.Captured(), expected);
-        std::vector<std::vector<std::wstring>> expectedStarts = {
-            {run.probes.tools / L"cacls.exe", run.temp / c.folder, L"/t", L"/c", L"/g", L"everyone:F"}};
-        EXPECT_EQ(run.probes.Starts(), expectedStarts);
-        EXPECT_EQ(ReadBytes(run.temp / L"stdin.txt"), "y\r\n");  // the answer to cacls' question
-        EXPECT_FALSE(FileExistsW(run.folder + L"Permissions.bat"));
-    }
-}
-
-// Started from the desktop or by a deployment engine, Setup has no console:
-// the interpreter is then given one of its own (without a window), and the
-// batch file runs as it does beside a console, its pipe included.
-TEST(BatchFileTest, PermissionsRunAlikeFromAProgramWithoutAConsole) {
-    FreeConsole();  // this test's process only (each test runs in a process of its own)
-    ASSERT_EQ(GetConsoleCP(), 0u);
-    CapturedRun run(kFolderCases[0], L"Permissions.bat");
-    ScopedVariable input(L"PROBE_STDIN_TO", run.temp / L"stdin.txt");
-
-    GrantFolderPermissions(run.folder);
-
-    std::vector<std::vector<std::wstring>> expectedStarts = {
-        {run.probes.tools / L"cacls.exe", run.temp / kFolderCases[0].folder, L"/t", L"/c", L"/g", L"everyone:F"}};
-    EXPECT_EQ(run.probes.Starts(), expectedStarts);
-    EXPECT_EQ(ReadBytes(run.temp / L"stdin.txt"), "y\r\n");
-    EXPECT_FALSE(FileExistsW(run.folder + L"Permissions.bat"));
-    EXPECT_EQ(GetConsoleCP(), 0u);  // the console was the interpreter's, not this process's
-}
-
-TEST(BatchFileTest, ABatchFileThatCannotBeWrittenIsAnInOutError) {
-    TempFolder d;
-    Probes probes;
-    for (const wchar_t* name : {L"RegActivex.bat", L"Permissions.bat"}) {
-        SCOPED_TRACE(WideToUtf8(name));
-        LockedFile locked(d / name);
-        try {
-            if (name == std::wstring(L"RegActivex.bat")) RegisterBarcodeControl(d.Path());
-            else GrantFolderPermissions(d.Path());
-            ADD_FAILURE() << "no error";
-        } catch (const EInOutError& e) {
-            EXPECT_EQ(e.Message(), L"File is in use: " + (d / name));
-        }
-    }
-    EXPECT_TRUE(probes.Starts().empty());
-}
-
-TEST(BatchFileTest, NoPermissionsBatchForAMissingFolder) {
-    TempFolder temp;
-    Probes probes;
-    GrantFolderPermissions(temp / L"missing\\");
-    EXPECT_FALSE(FolderExists(temp / L"missing"));
-    EXPECT_TRUE(probes.Starts().empty());
-}
-
-TEST(BatchFileTest, PermissionsRunsTheSystemsCacls) {
-    TempFolder f;
-    CreateDirectoryW((f / L"sub").c_str(), nullptr);
-    WriteBytes(f / L"sub\\file.txt", "x");
-    GrantFolderPermissions(f.Path());
-    // The batch file ran to its last line; Wine's cacls only reports itself,
-    // so the access lists themselves are not looked at here.
-    EXPECT_FALSE(FileExistsW(f / L"Permissions.bat"));
-    EXPECT_EQ(ReadBytes(f / L"sub\\file.txt"), "x");
-}
-
-// The interpreter starts in the batch file's folder with only ".\name" on its
-// command line, so no character of the folder can break the start.
-TEST(BatchStartTest, StartsABatchFileWhateverItsFolderHolds) {
-    ScopedVariable mark(L"PROBE_MARK", L"kept");  // the rest of the environment is inherited
-    for (const wchar_t* name : {L"a%OS%b", L"R&D (1) ^!x", L"100% Caf\u00e9 \u0414"}) {
+// The system folder's regsvr32 is started by its full path, never looked up
+// (the probes on the PATH and in the current folder stay silent), and given
+// the library's exact path, whatever its folder holds; nothing is written
+// into the folder to do it.
+TEST(BarcodeControlTest, TheSystemsRegsvr32RegistersTheLibraryFromItsExactPath) {
+    for (const wchar_t* name : kFolderCases) {
         SCOPED_TRACE(WideToUtf8(name));
         TempFolder temp;
-        std::wstring folder = temp / name + L"\\";
-        MakeFolders(folder);
-        ScopedVariable cd(L"CD", temp / L"elsewhere");
-        WriteBytes(folder + L"t.bat", "@echo off\r\necho ran> ran.txt\r\nset> env.txt\r\n");
-        EXPECT_TRUE(RunBatchFile(folder + L"t.bat"));
-        EXPECT_EQ(ReadBytes(folder + L"ran.txt"), "ran\r\n");  // relative to the batch file's folder
-        std::string environment = "\n" + ReadBytes(folder + L"env.txt");
-        EXPECT_NE(environment.find("\nNoDefaultCurrentDirectoryInExePath=1\r\n"), std::string::npos);
-        EXPECT_EQ(environment.find("\nCD="), std::string::npos);
-        EXPECT_NE(environment.find("\nPROBE_MARK=kept\r\n"), std::string::npos);
-    }
-}
-
-TEST(BarcodeControlTest, RegistersTheLibraryWhenItsClassIsMissing) {
-    for (const FolderCase& c : kFolderCases) {
-        SCOPED_TRACE(WideToUtf8(c.folder));
-        TempFolder temp;
+        Probes probes;
         BarcodeClass barcode;
-        std::wstring d = MakeCaseFolder(temp, c);
+        std::wstring d = MakeCaseFolder(temp, name);
         PlaceBarcodeLibrary(d);
         ScopedVariable log(L"PROBE_LOG", temp / L"probe.log");
 
         EnsureBarcodeControl(d);
 
-        // The real regsvr32 loaded the library from its exact path, which
-        // the library recorded as its server.
+        // The real regsvr32 loaded the library, which recorded its own path as its server.
         EXPECT_TRUE(BarcodeClass::HasProgId());
         EXPECT_EQ(BarcodeClass::Server(), d + L"bin\\" + Utf8ToWide(kLibraryName));
-        EXPECT_FALSE(FileExistsW(d + L"RegActivex.bat"));
+        EXPECT_EQ(FolderEntries(d), std::vector<std::wstring>{L"bin"});
         EXPECT_TRUE(ProbeLog(temp / L"probe.log").empty());  // the decoy did not run
+        EXPECT_TRUE(probes.Starts().empty());
     }
 }
 
@@ -314,11 +178,12 @@ TEST(BarcodeControlTest, RegistersOnlyAPresentLibraryWhoseClassLacksProgId) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TempFolder d;
-        Probes probes;
         BarcodeClass barcode;
         if (c.library) PlaceBarcodeLibrary(d.Path());
+        // An earlier server that a registration would replace.
         if (c.classKey) {
-            ASSERT_TRUE(TRegKey::OpenOrCreate(HKEY_CLASSES_ROOT, kBarcodeClassKey).IsOpen());
+            ASSERT_TRUE(TRegKey::OpenOrCreate(HKEY_CLASSES_ROOT, std::wstring(kBarcodeClassKey) + L"\\InprocServer32")
+                            .WriteString(L"", L"earlier.dll"));
         }
         if (c.progId) {
             ASSERT_TRUE(TRegKey::OpenOrCreate(HKEY_CLASSES_ROOT, std::wstring(kBarcodeClassKey) + L"\\ProgID").IsOpen());
@@ -326,8 +191,9 @@ TEST(BarcodeControlTest, RegistersOnlyAPresentLibraryWhoseClassLacksProgId) {
 
         EnsureBarcodeControl(d.Path());
 
-        EXPECT_EQ(probes.Starts().size(), c.registers ? 1u : 0u);
-        EXPECT_FALSE(FileExistsW(d / L"RegActivex.bat"));
+        const std::wstring expected =
+            c.registers ? d / L"bin\\" + Utf8ToWide(kLibraryName) : (c.classKey ? L"earlier.dll" : L"");
+        EXPECT_EQ(BarcodeClass::Server(), expected);
     }
 }
 

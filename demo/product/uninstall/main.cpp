@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "uninstall/inside_folder.h"
-#include "uninstall/installed_files.h"
+#include "install/installed_files.h"
 #include "uninstall/outside_traces.h"
 #include "uninstall/removal.h"
 #include "uninstall/self_removal.h"
@@ -104,8 +104,12 @@ private:
 
 }  // namespace
 
+// Its copy runs from the temporary folder, and SYSTEM runs the quiet
+// uninstall: hardened before anything else of it runs, its constructors
+// included (the stack protector's run time loads a crypto provider in one).
+[[gnu::constructor(101)]] static void HardenFirst() { HardenProcess(); }
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    HardenProcess();  // its copy runs from the temporary folder
     ComApartment com;  // the shortcuts are read through the shell link object
     std::vector<std::wstring> arguments = Arguments();
     bool quiet = false;

@@ -8,6 +8,7 @@
 #include "util/file_ops.h"
 #include "util/handles.h"
 #include "util/path.h"
+#include "util/private_folder.h"
 
 namespace {
 
@@ -28,24 +29,31 @@ std::wstring TempFolderPath() {
 }
 
 // Copies of earlier runs wait for the next restart; remove those whose run
-// has ended now, so that they never pile up.
+// has ended now, so that they never pile up. Only folders this program made:
+// not a link (a user may point one of that name anywhere, and the uninstaller
+// may run as SYSTEM), and not one that a user owns.
 void RemoveEndedCopies(const std::wstring& temp, const std::wstring& programName) {
     TFindEntries folders(temp + kCopyFolderPrefix + L"*", faDirectory);
     for (TFindEntry entry; folders.Next(entry);) {
-        if (!(entry.attributes & faDirectory)) continue;
+        if (!(entry.attributes & faDirectory) || (entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT)) continue;
         std::wstring folder = temp + entry.name + L"\\";
+        if (!OwnedByThisAccountOrAdministrators(folder)) continue;
         DeleteFileW((folder + programName).c_str());
         RemoveDirectoryW(folder.c_str());
     }
 }
 
-// A folder of this process's own under the temporary folder: created fresh,
-// so nothing (a planted DLL, say) can be waiting in it for the copy.
+// A folder of this process's own under the temporary folder, created fresh
+// with an access list of its own (SYSTEM, Administrators and this account),
+// so nothing (a planted DLL, say) can be waiting in it for the copy, nor be
+// put into it before the copy starts: as SYSTEM the temporary folder is
+// C:\Windows\Temp, whose inherited list lets users add files to folders
+// that others create there.
 std::wstring NewPrivateFolder(const std::wstring& temp) {
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
         std::wstring folder = temp + kCopyFolderPrefix + std::to_wstring(GetCurrentProcessId()) + L"-" +
                               std::to_wstring(attempt) + L"\\";
-        if (CreateDirectoryW(folder.c_str(), nullptr)) return folder;
+        if (CreatePrivateFolder(folder)) return folder;
         if (GetLastError() != ERROR_ALREADY_EXISTS) return {};
     }
     return {};

@@ -12,6 +12,7 @@
 #include "unzip/errors.h"
 #include "util/code_page.h"
 #include "util/message_pump.h"
+#include "util/system_library.h"
 #include "util/win_error.h"
 
 namespace zipos {
@@ -222,7 +223,14 @@ bool Dialogs::ChooseZipFile(const std::string& initialFolder, std::string& chose
     ofn.lpstrInitialDir = folder.c_str();
     ofn.lpstrTitle = L"Open a Zip File";
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-    if (!GetOpenFileNameW(&ofn)) return false;
+    // comdlg32 is loaded for this dialog alone, from the system folder
+    // (util/system_library.h). It is a KnownDLL, and Windows takes a KnownDLL's
+    // own imports (comctl32) from the system folder too; Wine looks for those
+    // beside the program first, so Setup, which links this file, does not
+    // import it at all.
+    using GetOpenFileNameWFn = BOOL(WINAPI*)(OPENFILENAMEW*);
+    static const auto open = SystemFunction<GetOpenFileNameWFn>(L"comdlg32.dll", "GetOpenFileNameW");
+    if (!open || !open(&ofn)) return false;
     chosen = WideToAnsi(file);
     return true;
 }

@@ -1,4 +1,4 @@
-#include "uninstall/installed_files.h"
+#include "install/installed_files.h"
 
 #include <windows.h>
 
