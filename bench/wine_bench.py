@@ -214,7 +214,7 @@ def phases(pressed, elapsed):
     made (tmpfs keeps them to the nanosecond): before its first payload file
     was done, the extraction until its last one, and after it (the log's
     last flush, every later step and the processes they start)."""
-    own = {'Uninstall.log', 'System.ini', 'Permissions.bat', 'RegActivex.bat'}
+    own = {'Uninstall.log', 'System.ini'}
     done = [os.stat(os.path.join(d, n)).st_ctime for d, _, ns in os.walk(out) for n in ns if n not in own]
     return min(done) - pressed, max(done) - min(done), pressed + elapsed - max(done)
 

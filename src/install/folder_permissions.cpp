@@ -8,7 +8,6 @@
 
 #include "install/install_log.h"
 #include "install/installed_files.h"
-#include "util/code_page.h"
 #include "util/error.h"
 #include "util/file_ops.h"
 #include "util/path.h"

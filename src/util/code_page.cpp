@@ -28,8 +28,6 @@ std::string WideToAnsi(const std::wstring& text) { return ToCodePage(CP_ACP, tex
 
 std::optional<std::string> WideToAnsiExact(const std::wstring& text) { return ToCodePageExact(CP_ACP, text); }
 
-std::optional<std::string> WideToOemExact(const std::wstring& text) { return ToCodePageExact(CP_OEMCP, text); }
-
 std::wstring AnsiToWide(const std::string& text) { return CodePageToWide(CP_ACP, text.data(), text.size()); }
 
 std::wstring CodePageToWide(unsigned codePage, const char* data, size_t length) {

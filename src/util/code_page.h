@@ -10,9 +10,6 @@
 std::string WideToAnsi(const std::wstring& text);
 // Wide to ANSI, or nothing when any character is not in the code page.
 std::optional<std::string> WideToAnsiExact(const std::wstring& text);
-// Wide to the OEM (console) code page, in which cmd.exe reads batch files, or
-// nothing when any character is not in it.
-std::optional<std::string> WideToOemExact(const std::wstring& text);
 std::wstring AnsiToWide(const std::string& text);
 // 8-bit text in the given code page (CP_OEMCP, CP_UTF8, ...) to wide text.
 std::wstring CodePageToWide(unsigned codePage, const char* data, size_t length);

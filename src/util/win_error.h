@@ -18,7 +18,7 @@ private:
     DWORD code_;
 };
 
-// An input/output failure of a file the installer writes (a batch file, the
+// An input/output failure of a file the installer writes (the data folder,
 // data folder): "I/O error <code>", or a short text for the common codes,
 // followed by the path it concerns.
 class EInOutError : public EError {

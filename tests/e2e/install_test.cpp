@@ -305,8 +305,6 @@ TEST_F(InstallTest, InstallsTheDemoProductInTwoLanguages) {
                   ReadBytes(ProductTree() + L"defaults.dprepo"));
         EXPECT_EQ(ReadBytes(WindowsSystemFolder() + L"borlndmm.dll"), ReadBytes(ProductTree() + L"bin\\borlndmm.dll"));
         EXPECT_TRUE(TRegKey::Open(HKEY_CLASSES_ROOT, std::wstring(kBarcodeClass) + L"\\ProgID").IsOpen());
-        EXPECT_FALSE(Exists(destination + L"RegActivex.bat"));
-        EXPECT_FALSE(Exists(destination + L"Permissions.bat"));
     }
 }
 

@@ -1,10 +1,8 @@
 // A program the installation tests copy under other names (a further
 // installer, a decoy "Program.exe", regsvr32.exe or cacls.exe found first on
-// the PATH) to see what was started, with which arguments and input, and
-// when. Its environment says what to do:
+// the PATH) to see what was started, with which arguments, and when. Its
+// environment says what to do:
 //   PROBE_SLEEP_MS      waits that long first;
-//   PROBE_COPY_FROM/TO  copies a file (a batch file while it runs);
-//   PROBE_STDIN_TO      saves what arrives on standard input (a pipe or file);
 //   PROBE_LOG           appends a line: its own path, then each argument,
 //                       tab-separated, in UTF-8.
 #include <windows.h>
@@ -28,33 +26,19 @@ std::string Utf8(const std::wstring& text) {
     return out;
 }
 
-void Write(const std::wstring& path, const std::string& bytes, bool append) {
-    HANDLE file = CreateFileW(path.c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                              append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+void Append(const std::wstring& path, const std::string& bytes) {
+    HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
     DWORD written = 0;
     WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     CloseHandle(file);
 }
 
-std::string ReadStandardInput() {
-    HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
-    DWORD type = GetFileType(input);
-    if (type != FILE_TYPE_PIPE && type != FILE_TYPE_DISK) return {};
-    std::string bytes;
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(input, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
-    return bytes;
-}
-
 }  // namespace
 
 int wmain() {
     if (std::wstring ms = Variable(L"PROBE_SLEEP_MS"); !ms.empty()) Sleep(static_cast<DWORD>(std::stoul(ms)));
-    if (std::wstring from = Variable(L"PROBE_COPY_FROM"), to = Variable(L"PROBE_COPY_TO"); !from.empty() && !to.empty())
-        CopyFileW(from.c_str(), to.c_str(), FALSE);
-    if (std::wstring to = Variable(L"PROBE_STDIN_TO"); !to.empty()) Write(to, ReadStandardInput(), false);
     if (std::wstring log = Variable(L"PROBE_LOG"); !log.empty()) {
         wchar_t self[MAX_PATH];
         DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
@@ -63,7 +47,7 @@ int wmain() {
         wchar_t** args = CommandLineToArgvW(GetCommandLineW(), &count);
         for (int i = 1; args && i < count; ++i) line += "\t" + Utf8(args[i]);
         if (args) LocalFree(args);
-        Write(log, line + "\n", true);
+        Append(log, line + "\n");
     }
     return 0;
 }
