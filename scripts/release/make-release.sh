@@ -75,7 +75,7 @@ cp "$build/Setup.exe" "$build/tools/unzipper.exe" "$build/setupcheck.exe" "$stag
 cp -r "$build/demo-product" "$build/demo-extras" "$stage/"
 programs=$(python3 "$here/pe_files.py" programs "$stage")
 say "signing $(wc -l <<<"$programs") programs"
-# shellcheck disable=SC2086 # one path a line, none with spaces
+# shellcheck disable=SC2086 # one path a line, split at line ends only
 (IFS=$'\n'; "$here/sign.sh" $programs)
 # Every file's time is the commit's: the zips' entries, and so the
 # installed files, carry it rather than the time of this run.

@@ -14,14 +14,14 @@ scripts=$root/scripts/release
 build=$RELEASE_BUILD
 rm -rf "$work" "$release"
 mkdir -p "$work"
-passed=0 failed=0
-check() {  # check DESCRIPTION COMMAND...: the command must succeed
-  local what=$1; shift
-  if "$@"; then passed=$((passed + 1)); else echo "FAILED: $what" >&2; failed=$((failed + 1)); fi
-}
+. "$(dirname "$0")/checks.sh"
 # make-release without any of the shipper's signing variables.
-release_with() { env -u SIGN_PKCS12 -u SIGN_PKCS11_MODULE -u SIGN_PASSWORD -u SIGN_PASSWORD_FILE \
-  -u SIGN_ROOT -u SIGN_TIMESTAMP_URL -u RELEASE_URL "$@" "$scripts/make-release.sh" "$build" "$release"; }
+release_into() {  # release_into OUT SETTINGS...
+  local out=$1; shift
+  env -u SIGN_PKCS12 -u SIGN_PKCS11_MODULE -u SIGN_PASSWORD -u SIGN_PASSWORD_FILE -u SIGN_ROOT \
+    -u SIGN_TIMESTAMP_URL -u SIGN_TIMESTAMP_ROOT -u RELEASE_URL "$@" "$scripts/make-release.sh" "$build" "$out"
+}
+release_with() { release_into "$release" "$@"; }
 
 # The release, test-signed, with the URL it will be published at.
 release_with RELEASE_URL=https://downloads.example/zantivo/ >"$work/log" 2>&1
@@ -71,11 +71,38 @@ status=$?
 check "the release's 8 programs are the build's, signatures removed: $(tr '\n' ' ' <"$work/compared")" \
   [ "$status $(grep -c '^same ' "$work/compared")" = "0 8" ]
 
+# A release with a certificate of the shipper's (one made here) and a
+# timestamp server (one on the loopback address): not test-signed, and
+# every signature countersigned.
+"$scripts/test-certificate.sh" "$work/certificate"
+cert=(SIGN_PKCS12="$work/certificate/signer.p12" SIGN_ROOT="$work/certificate/root.crt")
+mkdir -p "$work/tsa"
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Zantivo Setup test timestamps" \
+  -addext "extendedKeyUsage=critical,timeStamping" -addext "basicConstraints=CA:FALSE" \
+  -keyout "$work/tsa/tsa.key" -out "$work/tsa/tsa.crt" 2>/dev/null
+python3 "$(dirname "$0")/local_tsa.py" "$work/tsa" "$work/tsa/port" &
+tsa=$!
+for _ in $(seq 50); do [ -s "$work/tsa/port" ] && break; sleep 0.1; done
+shipped=$work/shipped-release
+release_into "$shipped" "${cert[@]}" SIGN_PASSWORD_FILE="$work/certificate/signer.pass" \
+  SIGN_TIMESTAMP_URL="http://127.0.0.1:$(cat "$work/tsa/port")/" SIGN_TIMESTAMP_ROOT="$work/tsa/tsa.crt" \
+  >"$work/shipped.log" 2>&1
+check "a release with the shipper's certificate and a timestamp server ($(tail -n 3 "$work/shipped.log"))" [ $? -eq 0 ]
+kill "$tsa" 2>/dev/null; wait "$tsa" 2>/dev/null
+check "it carries no TEST-SIGNED.txt" [ ! -e "$shipped/TEST-SIGNED.txt" ]
+check "it carries no test root" [ ! -e "$shipped/test-root.crt" ]
+check "it says nothing of a test signature" sh -c "! grep -q TEST-SIGNED '$work/shipped.log'"
+rm -rf "$work/shipped"; mkdir -p "$work/shipped"
+unzip -q "$shipped/ZantivoSetup-1.0.0.zip" Setup.exe -d "$work/shipped"
+for program in "$shipped/setupcheck.exe" "$work/shipped/Setup.exe"; do
+  osslsigncode verify -CAfile "$work/certificate/root.crt" -TSA-CAfile "$work/tsa/tsa.crt" -in "$program" >"$work/verify" 2>&1
+  check "${program#"$work/"} carries a timestamp that verifies" grep -q '^Timestamp Server Signature verification: ok' "$work/verify"
+  check "${program#"$work/"} verifies" grep -q '^Signature verification: ok' "$work/verify"
+done
+
 # Releases that must not be made; each leaves the release above as it was.
 # Signing fails with osslsigncode's reason (the first two), or before it.
-"$scripts/test-certificate.sh" "$work/certificate"
 printf 'not the password' >"$work/wrong.pass"
-cert=(SIGN_PKCS12="$work/certificate/signer.p12" SIGN_ROOT="$work/certificate/root.crt")
 while IFS='|' read -r what settings expected; do
   # shellcheck disable=SC2086 # settings are words
   release_with "${cert[@]}" $settings >"$work/refused" 2>&1
@@ -91,5 +118,4 @@ a missing password||its password is not: set SIGN_PASSWORD_FILE
 a password file that is not there|SIGN_PASSWORD_FILE=$work/none.pass|SIGN_PASSWORD_FILE=$work/none.pass cannot be read
 CASES
 
-echo "$passed passed, $failed failed"
-[ $failed -eq 0 ]
+finish

@@ -16,11 +16,7 @@ pe=$source_dir/scripts/release/pe_files.py
 rm -rf "$work"
 mkdir -p "$work"
 work=$(readlink -f "$work")
-passed=0 failed=0
-check() {
-  local what=$1; shift
-  if "$@"; then passed=$((passed + 1)); else echo "FAILED: $what" >&2; failed=$((failed + 1)); fi
-}
+. "$(dirname "$0")/checks.sh"
 
 # The sources as they are (tracked and new files, not what git ignores), at
 # a path of another length; the build folder beside them, not inside.
@@ -37,7 +33,8 @@ if ! (cd "$copy" && umask 077 && export TZ=Pacific/Kiritimati LC_ALL=C && unset 
       cmake -S . -B "$second" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw32.cmake -Wno-dev &&
       cmake --build "$second" -j"$(nproc)" --target release_programs) >"$work/build.log" 2>&1; then
   tail -n 30 "$work/build.log" >&2
-  echo "FAILED: the second build"; echo "0 passed, 1 failed"; exit 1
+  check "the second build (its log: $work/build.log)" false
+  finish; exit
 fi
 
 # The two builds, byte for byte: every program the release ships.
@@ -61,5 +58,4 @@ for program in $(cat "$work/programs"); do
 done
 
 rm -rf "$work/another-checkout"   # a whole build tree: not kept
-echo "$passed passed, $failed failed"
-[ $failed -eq 0 ]
+finish

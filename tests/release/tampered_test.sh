@@ -12,11 +12,7 @@ zip_name=ZantivoSetup-1.0.0.zip
 rm -rf "$work"
 mkdir -p "$work"
 work=$(readlink -f "$work")
-passed=0 failed=0
-check() {
-  local what=$1; shift
-  if "$@"; then passed=$((passed + 1)); else echo "FAILED: $what" >&2; failed=$((failed + 1)); fi
-}
+. "$(dirname "$0")/checks.sh"
 
 flip_byte() {  # the byte in the middle of FILE, one bit changed
   python3 - "$1" <<'PY'
@@ -104,5 +100,4 @@ a file beside the zip that SHA256SUMS does not list|echo hello >"$copy/notes.txt
 the signatures checked against another root|other_root; root_setting=(SIGN_ROOT="$work/other-root.crt")|setupcheck.exe: the signature does not verify
 CASES
 
-echo "$passed passed, $failed failed"
-[ $failed -eq 0 ]
+finish
