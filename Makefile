@@ -24,8 +24,8 @@ CHOOSE_WINDOWS := windows=$$(scripts/windows-build.sh) || exit 1
 export WINDOWS_BUILD
 
 .PHONY: all bootstrap win32 win64 windows native native-asan native-tsan \
-        test test-windows test-win32 test-win64 test-native test-fuzz demo \
-        screenshots bench fuzz clean
+        test test-windows test-win32 test-win64 test-native test-fuzz test-release demo \
+        screenshots bench fuzz release release-programs verify-release clean
 
 all: windows native
 
@@ -67,8 +67,9 @@ native-asan: bootstrap $(ASAN_DIR)/build.ninja
 native-tsan: bootstrap $(TSAN_DIR)/build.ninja
 	cmake --build $(TSAN_DIR) -j$(JOBS)
 
+# The release's tests (label "release") need the win32 programs: test-release runs them.
 test-native: native native-asan native-tsan
-	ctest --test-dir $(NATIVE_DIR) $(CTEST_NAT)
+	ctest --test-dir $(NATIVE_DIR) $(CTEST_NAT) -LE release
 	ctest --test-dir $(ASAN_DIR) $(CTEST_NAT)
 	ctest --test-dir $(TSAN_DIR) $(CTEST_NAT)
 
@@ -93,7 +94,12 @@ FUZZ_SMOKE_SECONDS ?= 3
 test-fuzz: bootstrap
 	scripts/fuzz.sh $(FUZZ_SMOKE_SECONDS)
 
-test: test-fuzz test-native test-windows
+# A test-signed release of the demo, checked and tampered with, and the
+# shipped programs built a second time in another folder and compared.
+test-release: release-programs native
+	ctest --test-dir $(NATIVE_DIR) --output-on-failure -j$(JOBS) -L release
+
+test: test-fuzz test-native test-windows test-release
 
 # The demo, screenshots and benchmark use the Windows build this machine runs.
 demo: bootstrap
@@ -122,6 +128,23 @@ bench-uninstall-log: bootstrap
 FUZZ_SECONDS ?= 300
 fuzz: bootstrap
 	scripts/fuzz.sh $(FUZZ_SECONDS)
+
+# A release a shipper can publish (docs/shipping.md, "Releases"): the 32-bit
+# build's setup folder zipped, every program signed, SHA256SUMS, the winget
+# manifests, in build/release/. The certificate and the rest come from
+# SIGN_PKCS12 and SIGN_PASSWORD_FILE, or SIGN_PKCS11_MODULE, SIGN_KEY and
+# SIGN_CERTS; SIGN_TIMESTAMP_URL, SIGN_ROOT, RELEASE_URL (given on the
+# command line or in the environment). Without a certificate it is test-signed.
+RELEASE_DIR := $(BUILD)/release
+release-programs: bootstrap $(WIN32_DIR)/build.ninja $(NATIVE_DIR)/build.ninja
+	cmake --build $(WIN32_DIR) -j$(JOBS) --target release_programs
+	cmake --build $(NATIVE_DIR) -j$(JOBS) --target setupcheck
+
+release: release-programs
+	SETUPCHECK=$(NATIVE_DIR)/setupcheck scripts/release/make-release.sh $(WIN32_DIR) $(RELEASE_DIR)
+
+verify-release:
+	scripts/release/verify-release.sh $(RELEASE_DIR)
 
 clean:
 	rm -rf $(BUILD)

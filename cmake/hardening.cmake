@@ -17,18 +17,17 @@ if(NOT WIN32)
   return()
 endif()
 
-set(SETUP_HARDENING_COMPILE -fstack-protector-strong -D_FORTIFY_SOURCE=2)
+# The compile flags go into CMAKE_C_FLAGS and CMAKE_CXX_FLAGS, which
+# cmake/third_party.cmake hands on to libjpeg-turbo, linked into Setup.exe.
+set(SETUP_HARDENING_COMPILE "-fstack-protector-strong -D_FORTIFY_SOURCE=2")
 set(SETUP_HARDENING_LINK -fstack-protector-strong -Wl,--dynamicbase -Wl,--nxcompat -Wl,--enable-reloc-section)
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   list(APPEND SETUP_HARDENING_LINK -Wl,--high-entropy-va)
 else()
   list(APPEND SETUP_HARDENING_LINK -Wl,--no-seh)
 endif()
-add_compile_options(${SETUP_HARDENING_COMPILE})
+string(APPEND CMAKE_C_FLAGS " ${SETUP_HARDENING_COMPILE}")
+string(APPEND CMAKE_CXX_FLAGS " ${SETUP_HARDENING_COMPILE}")
 # The compile commands, which tests/check_hardening.sh reads.
 set(CMAKE_EXPORT_COMPILE_COMMANDS ON)
 add_link_options(${SETUP_HARDENING_LINK})
-
-# The same flags for third-party code built in the build tree (libjpeg-turbo),
-# which is linked into Setup.exe.
-list(JOIN SETUP_HARDENING_COMPILE " " SETUP_HARDENING_C_FLAGS)

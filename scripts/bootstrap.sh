@@ -12,6 +12,7 @@ packages=(
   zip unzip p7zip-full libarchive-tools python3 python3-yaml zlib1g-dev libjpeg62-turbo-dev
   dpkg-dev file fonts-dejavu-core time poppler-utils nsis
   fonts-wqy-microhei fonts-wine
+  osslsigncode openssl
 )
 
 # Wine's 32-bit loader only where this kernel starts 32-bit programs (some run
