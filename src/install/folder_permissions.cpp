@@ -27,8 +27,8 @@ std::wstring Described(const TAllowEntry& entry) {
 
 void Grant(const std::wstring& path, const TAllowEntry& entry) {
     try {
-        AddAllowEntry(path, entry);
-        LogLine(L"Access: " + path + L" now allows " + Described(entry));
+        if (AddAllowEntry(path, entry)) LogLine(L"Access: " + path + L" now allows " + Described(entry));
+        else LogLine(L"Access: " + path + L" allows " + Described(entry) + L" already");
     } catch (const EError& error) {
         LogLine(L"Access: " + path + L" keeps its list: " + error.Message());
     }

@@ -170,8 +170,9 @@ std::wstring ReadDaclSddl(const std::wstring& path) {
     }
 }
 
-void AddAllowEntry(const std::wstring& path, const TAllowEntry& entry) {
+bool AddAllowEntry(const std::wstring& path, const TAllowEntry& entry) {
     TFileSecurity security = ReadFileSecurity(path);
+    if (security.dacl && HasEntry(security.dacl, entry)) return false;
     LocalPtr<ACL> acl = AclWithEntry(security.dacl, entry);
     // Only the list is written, and not as protected: the entries inherited
     // from the folder above stay, and inheritable ones reach the folder's
@@ -179,28 +180,25 @@ void AddAllowEntry(const std::wstring& path, const TAllowEntry& entry) {
     const DWORD status = SetNamedSecurityInfoW(const_cast<wchar_t*>(path.c_str()), SE_FILE_OBJECT,
                                                DACL_SECURITY_INFORMATION, nullptr, nullptr, acl.get(), nullptr);
     if (status != ERROR_SUCCESS) throw EOSError(status, L"Cannot change the access list of " + path);
+    return true;
 }
 
 bool OpenToUsers(const std::wstring& path, const TAllowEntry* tolerated) {
     TFileSecurity security = ReadFileSecurity(path);
+    if (!security.dacl) return true;  // no list: everyone may do everything
     std::optional<TWellKnownSid> toleratedGroup;
     if (tolerated) toleratedGroup.emplace(tolerated->group);
-    if (!security.dacl) return true;  // no list: everyone may do everything
-    ACL_SIZE_INFORMATION size{};
-    GetAclInformation(security.dacl, &size, sizeof size, AclSizeInformation);
-    for (DWORD i = 0; i < size.AceCount; ++i) {
-        void* ace = nullptr;
-        if (!GetAce(security.dacl, i, &ace)) continue;
-        const ACE_HEADER* header = static_cast<const ACE_HEADER*>(ace);
-        if (header->AceType != ACCESS_ALLOWED_ACE_TYPE || (header->AceFlags & INHERITED_ACE)) continue;
-        const ACCESS_ALLOWED_ACE* allowed = static_cast<const ACCESS_ALLOWED_ACE*>(ace);
+    bool open = false;
+    ForEachAce(security.dacl, [&](const ACE_HEADER* header) {
+        if (header->AceType != ACCESS_ALLOWED_ACE_TYPE || (header->AceFlags & INHERITED_ACE)) return;
+        const ACCESS_ALLOWED_ACE* allowed = reinterpret_cast<const ACCESS_ALLOWED_ACE*>(header);
         PSID sid = const_cast<DWORD*>(&allowed->SidStart);
-        if (!(allowed->Mask & kWritingRights) || IsTrustedWriter(sid, security.owner)) continue;
+        if (!(allowed->Mask & kWritingRights) || IsTrustedWriter(sid, security.owner)) return;
         if (toleratedGroup && EqualSid(sid, toleratedGroup->get()) && (allowed->Mask & ~tolerated->rights) == 0)
-            continue;
-        return true;
-    }
-    return false;
+            return;
+        open = true;
+    });
+    return open;
 }
 
 void ResetToInherited(const std::wstring& path) {

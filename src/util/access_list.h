@@ -41,8 +41,10 @@ std::wstring ReadDaclSddl(const std::wstring& path);
 
 // Adds the entry to the access list of a file or folder, keeping what is
 // there (the inherited entries too); an inheritable entry reaches everything
-// below. Raises EOSError when the list cannot be read or written.
-void AddAllowEntry(const std::wstring& path, const TAllowEntry& entry);
+// below. False, writing nothing, when the list has the entry already (so a
+// second installation does not make Windows walk a full data folder again).
+// Raises EOSError when the list cannot be read or written.
+bool AddAllowEntry(const std::wstring& path, const TAllowEntry& entry);
 
 // True when the list of a file or folder holds an entry of its own (not
 // inherited) that lets anyone but Administrators, SYSTEM, the owner and
