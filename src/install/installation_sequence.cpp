@@ -16,10 +16,10 @@
 #include "localisation/message_texts.h"
 #include "localisation/rebrand_res_files.h"
 #include "ui/dialogs.h"
-#include "util/file_ops.h"
-#include "util/registry.h"
 #include "util/code_page.h"
+#include "util/file_ops.h"
 #include "util/process.h"
+#include "util/registry.h"
 #include "util/text_list.h"
 #include "wizard/privilege.h"
 #include "wizard/product.h"
@@ -67,7 +67,8 @@ void TForm1::ButtonNext3Click(TControl&) {
     if (TargetIsNtfs) {
         LogStep(L"Restoring the program folder's access list");
         std::vector<std::wstring> payloadPaths;
-        for (int32_t i = 0; i < UnZipper1.Count(); ++i) payloadPaths.push_back(AnsiToWide(UnZipper1.Entry(i).Path()));
+        for (int32_t i = 0; i < UnZipper1.Count(); ++i)
+            payloadPaths.push_back(AnsiToWide(UnZipper1.Entry(i).Path()));
         RestoreProgramFolderAccess(destination, payloadPaths);
     }
     LogStep(L"Removing the stale SDK library");

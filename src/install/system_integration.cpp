@@ -45,7 +45,8 @@ void RegisterBarcodeControl(const std::wstring& destination) {
     // in double quotes is one word whatever its folder holds (no path holds
     // a quote), and no command interpreter reads it.
     const std::wstring library = destination + kBarcodeLibrary;
-    const std::optional<unsigned long> exitCode = RunHiddenAndWait(system + L"\\regsvr32.exe", L"/s \"" + library + L"\"");
+    const std::optional<unsigned long> exitCode =
+        RunHiddenAndWait(system + L"\\regsvr32.exe", L"/s \"" + library + L"\"");
     if (!exitCode)
         LogLine(L"The barcode control " + library + L" was not registered: regsvr32 could not be started");
     else if (*exitCode != 0)
