@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "util/change_recorder.h"
 #include "util/code_page.h"
 #include "util/file_ops.h"
 #include "util/handles.h"
@@ -55,6 +56,7 @@ std::string PermissionsBatchText(const std::wstring& folder) {
 }
 
 void WriteBatchFile(const std::wstring& path, const std::string& text) {
+    if (!RecordFileChange(path, TFileChange::Replace)) throw EInOutError(GetLastError(), path);
     if (FileExistsW(path)) RemoveFile(path);
     UniqueHFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) throw EInOutError(GetLastError(), path);
