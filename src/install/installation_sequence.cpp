@@ -116,10 +116,12 @@ void TForm1::InstallProduct() {
     EnsureRoomForPayload();
     // From here on every change is journalled first, so that it can be undone.
     BeginJournal();
+    // Between steps: what the journal holds reaches the disk, and messages go
+    // through (a Cancel confirmed then stops the installation as it begins the step).
     auto step = [this](const wchar_t* name) {
+        LogStep(name);
         journal_->Flush();
         LetMessagesThrough();
-        LogStep(name);
     };
     step(L"Removing the stale SDK library");
     RemoveStaleSdkDll(destination);

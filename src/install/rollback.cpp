@@ -8,6 +8,7 @@
 
 #include "install/install_log.h"
 #include "install/installation_journal.h"
+#include "install/installation_lock.h"
 #include "install/journal_places.h"
 #include "install/registry_snapshot.h"
 #include "install/system_integration.h"
@@ -268,6 +269,17 @@ void CommitRecords(const std::vector<TJournalRecord>& records) {
     if (removed || atRestart)
         LogLine(L"Removed the " + std::to_wstring(removed + atRestart) + L" earlier files the installation replaced" +
                 (atRestart ? L" (" + std::to_wstring(atRestart) + L" in use, at the next restart)" : L""));
+}
+
+void RecoverUnlessAnotherInstallationRuns() {
+    try {
+        if (!Exists(JournalPath())) return;
+    } catch (const EError&) {
+        return;
+    }
+    if (!TryLockInstallation()) return;  // the one that holds it owns the journal
+    RecoverInterruptedInstallation();
+    UnlockInstallation();
 }
 
 bool RecoverInterruptedInstallation() {

@@ -45,3 +45,7 @@ void CommitRecords(const std::vector<TJournalRecord>& records);
 // it did and removes the journal. The caller holds the installation lock, so
 // no running installation owns the journal. True when there was one.
 bool RecoverInterruptedInstallation();
+// For the wizard's start-up, before it proposes a folder: when a journal is
+// there and no other installation holds the lock, recovers it now and lets
+// the lock go again (a person may sit on the welcome page for long).
+void RecoverUnlessAnotherInstallationRuns();
