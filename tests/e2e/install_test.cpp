@@ -26,7 +26,9 @@
 #include "install/free_space.h"
 #include "localisation/ini_file.h"
 #include "localisation/text_format.h"
+#include "install/installation_journal.h"
 #include "support/link_files.h"
+#include "support/machine_state.h"
 #include "support/registry_values.h"
 #include "support/temp_folder.h"
 #include "support/test_languages.h"
@@ -197,7 +199,19 @@ protected:
         return logged;
     }
 
+    // Setup run as a deployment engine runs it, waited for; its exit code.
+    static DWORD RunSilently(const std::wstring& setupFolder, const std::wstring& arguments) {
+        TSetupDriver setup(setupFolder + L"Setup.exe", arguments);
+        DWORD code = 12345;
+        EXPECT_TRUE(setup.WaitForExit(180000, code)) << "the program did not end";
+        return code;
+    }
+    // The machine the product's installation sees: the user's folders (the
+    // destinations, the shortcuts, the documents) and the product's places.
+    TMachineState Machine() const { return ProductMachineState({user.Path()}); }
+
     ComApartment com;
+    TempFolder logs;  // the installations' logs, kept out of the machine a test compares
     TempFolder user;  // the user's desktop, programs and documents folders, and the marker
     ShellFoldersOverride shellFolders{user.Path(), {L"Desktop", L"Programs", L"Personal"}};
     std::unique_ptr<TSetupDriver> driver;
@@ -487,6 +501,80 @@ TEST_F(InstallTest, OnAFullDiskTheBoxSaysBothFiguresAndCancelWritesNothing) {
     TSetupDriver::Answer(error, IDOK);
     ExpectEndedOnTheInstallingPageThenCancel(wizard);
     EXPECT_TRUE(FilesBelow(destination).empty());
+}
+
+// The payload's last entry cut short (its directory intact), installed as a
+// deployment engine does: into a new folder, 1603 and nothing of it left;
+// over a working installation whose user changed its settings, 1603 and that
+// installation exactly as it was.
+TEST_F(InstallTest, ADamagedLastEntryFailsASilentInstallationWith1603AndLeavesTheMachineAsItWas) {
+    const std::wstring setup = Staged(L"cut-last");
+    const std::wstring fresh = user / L"New Apps\\Zantivo\\", log = logs / L"fresh.log";
+    TMachineState before = Machine();
+    EXPECT_EQ(RunSilently(setup, L"/S /D=" + fresh + L" /LOG=\"" + log + L"\""), 1603u);
+    TMachineState after = Machine();
+    // Start-up opens the product's key, creating it (as the wizard always
+    // has, installing or not); it stays empty.
+    EXPECT_EQ(after.erase(L"key HKCU\\Software\\Zantivo"), 1u);
+    EXPECT_EQ(FirstDifference(before, after), L"");
+    const std::wstring text = Utf8ToWide(ReadBytes(log));
+    for (const wchar_t* line : {L"Step \"Extracting the payload\": failed", L"Step \"Undoing the installation\": done",
+                                L"The installation is undone", L"Exit code: 1603"})
+        EXPECT_NE(text.find(line), std::wstring::npos) << WideToUtf8(line) << "\n" << WideToUtf8(text);
+
+    const std::wstring destination = user / L"Apps\\Zantivo\\";
+    ASSERT_EQ(RunSilently(Staged(L"demo"), L"/S /D=" + destination), 0u);
+    TIniFile(destination + L"System.ini").WriteString(L"batch", L"root_path", L"D:\\Scans\\");
+    TIniFile(destination + L"Lang\\Language.ini").WriteInteger(L"System", L"Languare", 2);
+    WriteBytes(destination + L"notes.txt", "the user's own");
+    before = Machine();
+    EXPECT_EQ(RunSilently(setup, L"/S /D=" + destination), 1603u);
+    EXPECT_EQ(FirstDifference(before, Machine()), L"");
+    EXPECT_FALSE(FileExistsW(JournalPath()));
+}
+
+// A process killed while it extracts (over an earlier installation) leaves
+// its journal; the next Setup, whatever it then does, first puts the
+// earlier installation back; and an installation after that completes.
+TEST_F(InstallTest, AnInstallationKilledMidExtractionIsUndoneByTheNextRunWhichThenCompletes) {
+    const std::wstring destination = user / L"Apps\\Zantivo\\", log = logs / L"after-kill.log";
+    const std::wstring killedLog = logs / L"killed.log";
+    ASSERT_EQ(RunSilently(Staged(L"demo"), L"/S /D=" + destination), 0u);
+    TIniFile(destination + L"System.ini").WriteString(L"batch", L"root_path", L"D:\\Scans\\");
+    // A file of the user's where the third big file goes, held open: the
+    // installation waits there (retrying it), so it is surely killed mid-way.
+    MakeFolders(destination + L"media");
+    WriteBytes(destination + L"media\\scan3.tif", "the user's");
+    const TMachineState before = Machine();
+    {
+        LockedFile inUse(destination + L"media\\scan3.tif");
+        TSetupDriver killed(Staged(L"demo-big") + L"Setup.exe", L"/S /D=" + destination + L" /LOG=\"" + killedLog + L"\"");
+        const DWORD start = GetTickCount();
+        auto waiting = [&] {
+            return FileExistsW(killedLog) && ReadBytesWhileWritten(killedLog).find("retrying in") != std::string::npos;
+        };
+        while (!waiting() && GetTickCount() - start < 60000) Sleep(20);
+        ASSERT_TRUE(Exists(destination + L"media\\scan2.tif")) << "the extraction never reached the big files";
+        ASSERT_TRUE(TerminateProcess(killed.Process(), 9));
+        WaitForSingleObject(killed.Process(), 30000);
+    }
+    EXPECT_TRUE(FileExistsW(JournalPath()));
+    EXPECT_NE(FirstDifference(before, Machine()), L"") << "the killed installation had changed nothing";
+
+    // The next run here has no payload: it undoes the killed one, then fails as it must.
+    EXPECT_EQ(RunSilently(Staged(L"no-payload"), L"/S /D=" + destination + L" /LOG=\"" + log + L"\""), 1603u);
+    EXPECT_EQ(FirstDifference(before, Machine()), L"");
+    EXPECT_FALSE(FileExistsW(JournalPath()));
+    const std::wstring text = Utf8ToWide(ReadBytes(log));
+    for (const wchar_t* line : {L"of an earlier installation that did not end", L"Undone: the earlier ",
+                                L"The installation is undone"})
+        EXPECT_NE(text.find(line), std::wstring::npos) << WideToUtf8(line) << "\n" << WideToUtf8(text);
+
+    EXPECT_EQ(RunSilently(Staged(L"demo-big"), L"/S /D=" + destination), 0u);
+    EXPECT_EQ(ReadBytes(destination + L"media\\scan4.tif").size(), 16u << 20);
+    for (const auto& [what, content] : Machine())
+        EXPECT_EQ(what.find(L".setup-earlier"), std::wstring::npos) << WideToUtf8(what);
+    EXPECT_FALSE(FileExistsW(JournalPath()));
 }
 
 }  // namespace

@@ -23,6 +23,7 @@
 #include "install/installation_journal.h"
 #include "install/system_integration.h"
 #include "localisation/ini_file.h"
+#include "support/machine_state.h"
 #include "support/recording_dialogs.h"
 #include "support/registry_values.h"
 #include "support/temp_folder.h"
@@ -37,45 +38,6 @@
 #include "wizard/system_folders.h"
 
 namespace {
-
-using TMachine = std::map<std::wstring, std::string>;
-
-// What the machine holds below a folder: each folder, and each file with its bytes.
-void AddTree(const std::wstring& folder, TMachine& machine) {
-    WIN32_FIND_DATAW data;
-    UniqueHFind find(FindFirstFileW((folder + L"\\*").c_str(), &data));
-    if (!find) return;
-    do {
-        const std::wstring name = data.cFileName, path = folder + L"\\" + name;
-        if (name == L"." || name == L"..") continue;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            machine[L"folder " + path] = "";
-            AddTree(path, machine);
-        } else {
-            machine[L"file " + path] = ReadBytes(path);
-        }
-    } while (FindNextFileW(find.get(), &data));
-}
-
-// A registry key's values and subkeys, type and bytes.
-void AddKey(HKEY root, const std::wstring& path, const std::wstring& name, TMachine& machine) {
-    UniqueHKey key;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return;
-    machine[L"key " + name] = "";
-    wchar_t valueName[512];
-    BYTE bytes[4096];
-    for (DWORD i = 0;; ++i) {
-        DWORD nameLength = 512, size = sizeof bytes, type = 0;
-        if (RegEnumValueW(key.get(), i, valueName, &nameLength, nullptr, &type, bytes, &size) != ERROR_SUCCESS) break;
-        machine[L"value " + name + L"\\" + valueName] = std::to_string(type) + ":" + std::string(bytes, bytes + size);
-    }
-    for (DWORD i = 0;; ++i) {
-        DWORD nameLength = 512;
-        if (RegEnumKeyExW(key.get(), i, valueName, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
-        AddKey(root, path + L"\\" + valueName, name + L"\\" + valueName, machine);
-    }
-}
 
 std::wstring SystemFolderMemoryManager() { return WindowsFolder() + L"System\\borlndmm.dll"; }
 
@@ -198,27 +160,7 @@ protected:
         logText = Utf8ToWide(ReadBytesWhileWritten(dialogs.logPath));
     }
 
-    TMachine Machine() const {
-        TMachine machine;
-        AddTree(user.Path().substr(0, user.Path().size() - 1), machine);
-        AddTree(L"C:\\Zantivo", machine);
-        AddTree(CommonAppDataFolder() + L"\\Celartem", machine);
-        if (FileExistsW(SystemFolderMemoryManager())) machine[L"file borlndmm.dll"] = ReadBytes(SystemFolderMemoryManager());
-        AddKey(HKEY_CURRENT_USER, L"Software\\Zantivo", L"HKCU\\Software\\Zantivo", machine);
-        AddKey(HKEY_LOCAL_MACHINE, kAppsKey, L"Apps & Features", machine);
-        AddKey(HKEY_CLASSES_ROOT, kBarcodeClassKey, L"the barcode class", machine);
-        return machine;
-    }
-
-    // The first difference between two machines, for the failure's message.
-    static std::wstring Difference(const TMachine& expected, const TMachine& actual) {
-        for (const auto& [what, content] : expected)
-            if (!actual.count(what)) return L"gone: " + what;
-            else if (actual.at(what) != content) return L"changed: " + what;
-        for (const auto& [what, content] : actual)
-            if (!expected.count(what)) return L"left behind: " + what;
-        return L"";
-    }
+    TMachineState Machine() const { return ProductMachineState({user.Path()}); }
 
     // Fails the step as it begins: with a real fault where one is given, else an error.
     void AtStep(const std::wstring& step, std::function<void()> fault) {
@@ -245,7 +187,7 @@ protected:
     const std::wstring destination = user.Path() + L"Apps\\Zantivo\\";
     std::unique_ptr<TMultiLanguage> catalogue;
     std::unique_ptr<TForm1> form;
-    TMachine before;
+    TMachineState before;
     std::wstring logText;
 };
 
@@ -333,7 +275,7 @@ void RollbackTest::EveryCase(TApplies run) {
             badShellFolder.reset();
             EXPECT_FALSE(dialogs.atStepDo) << "the step " << WideToUtf8(dialogs.atStep) << " never began";
 
-            EXPECT_EQ(Difference(before, Machine()), L"");
+            EXPECT_EQ(FirstDifference(before, Machine()), L"");
             EXPECT_FALSE(FileExistsW(JournalPath()));
             // Once the journal has begun (the first step that changes anything), it is played back.
             if (logText.find(L"Step \"Removing the stale SDK library\"") != std::wstring::npos) {
