@@ -131,31 +131,68 @@ bool TInstallationJournal::BeforeChangingFile(const std::wstring& path, TFileCha
     const std::wstring key = UpperCaseW(path);
     if (files_.count(key)) return true;
     if (!InPlaces(path)) return false;
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        const DWORD error = GetLastError();
-        if (!NotThere(error)) return false;  // something is there that cannot be looked at: leave it alone
-        // Its folder's record comes first, so that undoing removes the file before the folder.
-        if (const size_t slash = path.find_last_of(L'\\'); slash != std::wstring::npos && !BeforeCreatingFolder(path.substr(0, slash)))
-            return false;
-        Append({TRecordKind::File, {path}}, false);
-        files_.insert(key);
-        return true;
+    DWORD error = ERROR_SUCCESS;
+    if (RecordNewFile(path, error)) return true;
+    if (error != ERROR_ALREADY_EXISTS) {
+        SetLastError(error);  // something is there that cannot be looked at: leave it alone
+        return false;
     }
     // A folder where a file would go: the change fails by itself and changes nothing.
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return true;
+    if (FolderExists(path)) return true;
     if (!MoveAside(path, change)) return false;
     files_.insert(key);
     return true;
+}
+
+bool TInstallationJournal::RecordNewFile(const std::wstring& path, DWORD& error) {
+    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        error = ERROR_ALREADY_EXISTS;
+        return false;
+    }
+    error = GetLastError();
+    if (!NotThere(error)) return false;
+    // Its folder's record comes first, so that undoing removes the file before the folder.
+    const size_t slash = path.find_last_of(L'\\');
+    if (slash != std::wstring::npos && !BeforeCreatingFolder(path.substr(0, slash))) {
+        error = GetLastError();
+        return false;
+    }
+    Append({TRecordKind::File, {path}}, false);
+    files_.insert(UpperCaseW(path));
+    return true;
+}
+
+// An extraction's files: each one's record, then one flush for all, then the
+// renames. Replacing a whole earlier installation then costs a rename per
+// file and one wait for the disk, not one per file.
+void TInstallationJournal::BeforeReplacingFiles(const std::vector<std::wstring>& paths) {
+    std::vector<std::pair<std::wstring, std::wstring>> asides;
+    for (const std::wstring& path : paths) {
+        if (files_.count(UpperCaseW(path)) || !LiesInPlaces(path, places_)) continue;
+        DWORD error = ERROR_SUCCESS;
+        if (RecordNewFile(path, error) || error != ERROR_ALREADY_EXISTS || FolderExists(path)) continue;
+        const std::wstring aside = FreeAsideName(path);
+        Append({TRecordKind::Aside, {path, aside}}, false);
+        asides.emplace_back(path, aside);
+    }
+    file_.Flush();
+    // One that does not move (in use) is tried again as it is written.
+    for (const auto& [path, aside] : asides)
+        if (MoveFileExW(path.c_str(), aside.c_str(), 0)) files_.insert(UpperCaseW(path));
+}
+
+std::wstring TInstallationJournal::FreeAsideName(const std::wstring& path) const {
+    std::wstring aside = path + kAsideSuffix;
+    for (int n = 2; GetFileAttributesW(aside.c_str()) != INVALID_FILE_ATTRIBUTES; ++n)
+        aside = path + kAsideSuffix + std::to_wstring(n);
+    return aside;
 }
 
 // The earlier file is renamed within its folder (the same volume, no data
 // copied), after its record is on the disk; a file edited in place gets a
 // copy of itself to be edited, and the earlier one stays aside untouched.
 bool TInstallationJournal::MoveAside(const std::wstring& path, TFileChange change) {
-    std::wstring aside = path + kAsideSuffix;
-    for (int n = 2; GetFileAttributesW(aside.c_str()) != INVALID_FILE_ATTRIBUTES; ++n)
-        aside = path + kAsideSuffix + std::to_wstring(n);
+    const std::wstring aside = FreeAsideName(path);
     Append({TRecordKind::Aside, {path, aside}}, true);
     if (!MoveFileExW(path.c_str(), aside.c_str(), 0)) return false;  // the record then undoes nothing
     if (change == TFileChange::Edit && !CopyFileW(aside.c_str(), path.c_str(), TRUE)) {

@@ -49,6 +49,7 @@ public:
 
     bool BeforeCreatingFolder(const std::wstring& folder) override;
     bool BeforeChangingFile(const std::wstring& path, TFileChange change) override;
+    void BeforeReplacingFiles(const std::vector<std::wstring>& paths) override;
     bool BeforeChangingKey(HKEY root, const std::wstring& path) override;
     bool BeforeChangingSecurity(const std::wstring& path) override;
     bool BeforeRegisteringControl(const std::wstring& library, bool replacesAnother) override;
@@ -72,6 +73,9 @@ private:
     void Append(TJournalRecord record, bool durable);
     bool InPlaces(const std::wstring& path) const;
     bool MoveAside(const std::wstring& path, TFileChange change);
+    // The record of a file to be made where none is (after its folder's); false when something is there.
+    bool RecordNewFile(const std::wstring& path, DWORD& error);
+    std::wstring FreeAsideName(const std::wstring& path) const;
 
     TJournalFile file_;
     std::vector<std::wstring> places_;

@@ -67,6 +67,15 @@ void TForm1::ExtractPayload() {
     UnZipper1.SetZipName(WideToAnsi(setupFolder_ + L"Setup.dat"));
     UnZipper1.Password = kPayloadPassword;
     UnZipper1.SetDestDir(WideToAnsi(EditDir->Text()));
+    if (ChangeRecorder()) {
+        // Every file the payload puts at its stored path is recorded (an earlier
+        // one moved aside) before the first is written, in one go.
+        UnZipper1.ReadDirectory();
+        std::vector<std::wstring> targets;
+        for (int32_t i = 0; i < UnZipper1.Count(); ++i)
+            if (!UnZipper1.Entry(i).IsDirectory()) targets.push_back(EditDir->Text() + AnsiToWide(UnZipper1.Entry(i).Path()));
+        RecordFilesReplacement(targets);
+    }
     progressPacer_ = std::make_unique<TPacer>(kUpkeepIntervalMs);
     // Read once: the language cannot change while the extraction runs, and
     // each reading is a round trip to the file.
@@ -112,8 +121,10 @@ void TForm1::UnZipper1TotalPercentDone(TUnZipper&, int32_t percent) {
 }
 
 // Before the file is made: its record, and an earlier file of that name
-// moved aside. One that cannot be moved (in use) gets the question a file
-// that cannot be written gets, until it moves or the user quits.
+// moved aside, unless that was done before the extraction began (a file the
+// extractor puts elsewhere than its stored path, one that would not move
+// then). One that cannot be moved (in use) gets the question a file that
+// cannot be written gets, until it moves or the user quits.
 void TForm1::UnZipper1StartUnZip(TUnZipper&, int32_t, std::string& fName, bool&) {
     ThrowIfCancelled();
     pendingFile_ = fName;

@@ -76,14 +76,19 @@ bool RestoreSecurity(const std::wstring& path, const std::wstring& rules) {
     PACL dacl = nullptr;
     SECURITY_DESCRIPTOR_CONTROL control = 0;
     DWORD revision = 0;
-    GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted);
+    // A list without a DACL would open the object to everyone: never written.
+    if (!GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted) || !present || !dacl) {
+        LocalFree(descriptor);
+        SetLastError(ERROR_INVALID_SECURITY_DESCR);
+        return false;
+    }
     GetSecurityDescriptorControl(descriptor, &control, &revision);
     // Protected or inheriting, as the list was.
     const SECURITY_INFORMATION what = DACL_SECURITY_INFORMATION | ((control & SE_DACL_PROTECTED)
                                                                        ? PROTECTED_DACL_SECURITY_INFORMATION
                                                                        : UNPROTECTED_DACL_SECURITY_INFORMATION);
     const DWORD error = SetNamedSecurityInfoW(const_cast<wchar_t*>(path.c_str()), SE_FILE_OBJECT, what, nullptr,
-                                              nullptr, present ? dacl : nullptr, nullptr);
+                                              nullptr, dacl, nullptr);
     LocalFree(descriptor);
     SetLastError(error);
     return error == ERROR_SUCCESS;
@@ -228,12 +233,12 @@ private:
     size_t filesRemoved_ = 0, foldersRemoved_ = 0;
 };
 
-// The moved-aside files of a journal, in order.
-std::vector<std::wstring> Asides(const std::vector<TJournalRecord>& records) {
-    std::vector<std::wstring> asides;
+// The moved-aside files of a journal, in order: each file's path and where it was moved.
+std::vector<std::pair<std::wstring, std::wstring>> Asides(const std::vector<TJournalRecord>& records) {
+    std::vector<std::pair<std::wstring, std::wstring>> asides;
     for (const TJournalRecord& record : records)
         if (record.kind == TRecordKind::Aside && record.fields.size() >= 2 && IsAsideOf(record.fields[1], record.fields[0]))
-            asides.push_back(record.fields[1]);
+            asides.emplace_back(record.fields[0], record.fields[1]);
     return asides;
 }
 
@@ -260,8 +265,11 @@ void RollBack(const std::vector<TJournalRecord>& records, const TUndoProgress& p
 
 void CommitRecords(const std::vector<TJournalRecord>& records) {
     size_t removed = 0, atRestart = 0;
-    for (const std::wstring& aside : Asides(records)) {
+    for (const auto& [path, aside] : Asides(records)) {
         if (!Exists(aside)) continue;
+        // Nothing came in its place (an entry skipped for its password or its
+        // check): the earlier file is kept, where it was.
+        if (!Exists(path) && MoveFileExW(aside.c_str(), path.c_str(), 0)) continue;
         if (DeleteAnyFile(aside)) ++removed;
         else if (MoveFileExW(aside.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) ++atRestart;
         else LogLine(L"Could not remove the earlier file " + aside + L": " + Reason());

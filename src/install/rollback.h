@@ -36,7 +36,8 @@ using TUndoProgress = std::function<void(size_t done, size_t total, const std::w
 void RollBack(const std::vector<TJournalRecord>& records, const TUndoProgress& progress = {});
 
 // The installation is complete: its moved-aside files are removed (those in
-// use at the next restart).
+// use at the next restart), but for one whose file nothing replaced, which
+// goes back to its place.
 void CommitRecords(const std::vector<TJournalRecord>& records);
 
 // Looks for the journal of an earlier installation that neither completed nor

@@ -20,6 +20,10 @@ bool RecordFileChange(const std::wstring& path, TFileChange change) {
     return !current || current->BeforeChangingFile(path, change);
 }
 
+void RecordFilesReplacement(const std::vector<std::wstring>& paths) {
+    if (current) current->BeforeReplacingFiles(paths);
+}
+
 bool RecordKeyChange(HKEY root, const std::wstring& path) { return !current || current->BeforeChangingKey(root, path); }
 
 bool RecordSecurityChange(const std::wstring& path) { return !current || current->BeforeChangingSecurity(path); }

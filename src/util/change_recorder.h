@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // How a file is about to change.
 enum class TFileChange {
@@ -23,6 +24,12 @@ public:
     virtual bool BeforeCreatingFolder(const std::wstring& folder) = 0;
     // A file is about to be created, replaced, edited or removed.
     virtual bool BeforeChangingFile(const std::wstring& path, TFileChange change) = 0;
+    // Many files are about to be written afresh (an extraction): recorded,
+    // and the earlier ones moved aside, all at once, so that the records
+    // reach the disk in one go. A path that is not taken care of here (one
+    // that cannot be moved, or lies elsewhere) comes to BeforeChangingFile
+    // again as it is written.
+    virtual void BeforeReplacingFiles(const std::vector<std::wstring>& paths) = 0;
     // A registry key (its values, its subkeys) is about to be written or removed.
     virtual bool BeforeChangingKey(HKEY root, const std::wstring& path) = 0;
     // The access list of an existing file or folder is about to change.
@@ -46,6 +53,7 @@ TChangeRecorder* SetChangeRecorder(TChangeRecorder* recorder);
 // had failed. Without a recorder they return true.
 bool RecordFolderCreation(const std::wstring& folder);
 bool RecordFileChange(const std::wstring& path, TFileChange change);
+void RecordFilesReplacement(const std::vector<std::wstring>& paths);
 bool RecordKeyChange(HKEY root, const std::wstring& path);
 bool RecordSecurityChange(const std::wstring& path);
 bool RecordControlRegistration(const std::wstring& library, bool replacesAnother);

@@ -136,8 +136,6 @@ public:
     void LetMessagesThrough();
     // Raises EInstallationCancelled once a cancel was asked for during the installation.
     void ThrowIfCancelled() const;
-    // Whether an installation is under way (Cancel and the close box then undo it first).
-    bool Installing() const { return phase_ == TInstallPhase::Installing; }
 
     // ---- Helpers ------------------------------------------------------------------------------
     // The destination folder: the text of EditDir, the one place it lives.

@@ -4,6 +4,8 @@
 // recovery from a journal that ends in half a record (a kill mid-write):
 // every whole record undone, nothing else touched.
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 
 #include <gtest/gtest.h>
 
@@ -224,6 +226,53 @@ TEST_F(RecoveryTest, ACommittedJournalOnlyLosesItsEarlierFilesAndAHeaderlessOneU
     EXPECT_EQ(ReadBytes(root + L"made.txt"), "made");
     EXPECT_EQ(ReadBytes(root + L"a.txt"), "new");
     EXPECT_NE(LogText().find(L"The journal has no header this Setup can read"), std::wstring::npos);
+}
+
+// The permission step changes the access list of a folder that was there: its
+// list comes back as it was; a record with no list at all (which would open
+// the folder to everyone) is refused.
+TEST_F(RecoveryTest, AFoldersAccessListComesBackAndNoneIsNeverWritten) {
+    const std::wstring folder = place / L"data";
+    MakeFolders(folder);
+    auto rules = [&] {
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        EXPECT_EQ(GetNamedSecurityInfoW(folder.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                        nullptr, nullptr, &descriptor),
+                  ERROR_SUCCESS);
+        wchar_t* text = nullptr;
+        ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
+                                                             &text, nullptr);
+        const std::wstring result = text ? text : L"";
+        LocalFree(text);
+        LocalFree(descriptor);
+        return result;
+    };
+    const std::wstring before = rules();
+    ASSERT_FALSE(before.empty());
+    // As an earlier permission step did: everyone may change everything.
+    PSECURITY_DESCRIPTOR open = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;OICI;FA;;;WD)", SDDL_REVISION_1, &open,
+                                                                     nullptr));
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL everyone = nullptr;
+    GetSecurityDescriptorDacl(open, &present, &everyone, &defaulted);
+    ASSERT_EQ(SetNamedSecurityInfoW(const_cast<wchar_t*>(folder.c_str()), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                    nullptr, nullptr, everyone, nullptr),
+              ERROR_SUCCESS);
+    LocalFree(open);
+    const std::wstring opened = rules();
+    ASSERT_NE(opened, before);
+
+    WriteBytes(JournalPath(), EncodeRecord({TRecordKind::Header, {L"1", place.Path(), place.Path()}}) +
+                                  EncodeRecord({TRecordKind::Security, {folder, before}}));
+    EXPECT_TRUE(RecoverInterruptedInstallation());
+    EXPECT_EQ(rules(), before);
+
+    WriteBytes(JournalPath(), EncodeRecord({TRecordKind::Header, {L"1", place.Path(), place.Path()}}) +
+                                  EncodeRecord({TRecordKind::Security, {folder, L""}}));
+    EXPECT_TRUE(RecoverInterruptedInstallation());
+    EXPECT_EQ(rules(), before);
+    EXPECT_NE(LogText().find(L"Could not put back the access list of " + folder), std::wstring::npos);
 }
 
 // A key's whole tree, every type of value and a subkey, travels through
