@@ -534,11 +534,11 @@ TEST_F(InstallTest, ADamagedLastEntryFailsASilentInstallationWith1603AndLeavesTh
 }
 
 // A process killed while it extracts (over an earlier installation) leaves
-// its journal; the next Setup, whatever it then does, first puts the
-// earlier installation back; and an installation after that completes.
+// its journal; the next Setup, the wizard as it starts or a silent run
+// whatever it then does, first puts the earlier installation back; and an
+// installation after that completes.
 TEST_F(InstallTest, AnInstallationKilledMidExtractionIsUndoneByTheNextRunWhichThenCompletes) {
-    const std::wstring destination = user / L"Apps\\Zantivo\\", log = logs / L"after-kill.log";
-    const std::wstring killedLog = logs / L"killed.log";
+    const std::wstring destination = user / L"Apps\\Zantivo\\", killedLog = logs / L"killed.log";
     ASSERT_EQ(RunSilently(Staged(L"demo"), L"/S /D=" + destination), 0u);
     TIniFile(destination + L"System.ini").WriteString(L"batch", L"root_path", L"D:\\Scans\\");
     // A file of the user's where the third big file goes, held open: the
@@ -546,30 +546,54 @@ TEST_F(InstallTest, AnInstallationKilledMidExtractionIsUndoneByTheNextRunWhichTh
     MakeFolders(destination + L"media");
     WriteBytes(destination + L"media\\scan3.tif", "the user's");
     const TMachineState before = Machine();
+    auto killMidExtraction = [&] {
+        DeleteFileW(killedLog.c_str());
+        {
+            LockedFile inUse(destination + L"media\\scan3.tif");
+            TSetupDriver killed(Staged(L"demo-big") + L"Setup.exe",
+                                L"/S /D=" + destination + L" /LOG=\"" + killedLog + L"\"");
+            const DWORD start = GetTickCount();
+            auto waiting = [&] {
+                return FileExistsW(killedLog) && ReadBytesWhileWritten(killedLog).find("retrying in") != std::string::npos;
+            };
+            while (!waiting() && GetTickCount() - start < 60000) Sleep(20);
+            ASSERT_TRUE(Exists(destination + L"media\\scan2.tif")) << "the extraction never reached the big files";
+            ASSERT_TRUE(TerminateProcess(killed.Process(), 9));
+            WaitForSingleObject(killed.Process(), 30000);
+        }
+        EXPECT_TRUE(FileExistsW(JournalPath()));
+        EXPECT_NE(FirstDifference(before, Machine()), L"") << "the killed installation had changed nothing";
+    };
+    auto expectUndone = [&](const std::wstring& log) {
+        EXPECT_EQ(FirstDifference(before, Machine()), L"");
+        EXPECT_FALSE(FileExistsW(JournalPath()));
+        const std::wstring text = Utf8ToWide(ReadBytesWhileWritten(log));
+        for (const wchar_t* line : {L"of an earlier installation that did not end", L"Undone: the earlier ",
+                                    L"The installation is undone"})
+            EXPECT_NE(text.find(line), std::wstring::npos) << WideToUtf8(line) << "\n" << WideToUtf8(text);
+    };
+
+    // The wizard, as it starts: the earlier installation is back by the time
+    // its destination page shows.
+    killMidExtraction();
     {
-        LockedFile inUse(destination + L"media\\scan3.tif");
-        TSetupDriver killed(Staged(L"demo-big") + L"Setup.exe", L"/S /D=" + destination + L" /LOG=\"" + killedLog + L"\"");
-        const DWORD start = GetTickCount();
-        auto waiting = [&] {
-            return FileExistsW(killedLog) && ReadBytesWhileWritten(killedLog).find("retrying in") != std::string::npos;
-        };
-        while (!waiting() && GetTickCount() - start < 60000) Sleep(20);
-        ASSERT_TRUE(Exists(destination + L"media\\scan2.tif")) << "the extraction never reached the big files";
-        ASSERT_TRUE(TerminateProcess(killed.Process(), 9));
-        WaitForSingleObject(killed.Process(), 30000);
+        const std::wstring log = logs / L"wizard.log";
+        TSetupDriver& wizard = *(driver = std::make_unique<TSetupDriver>(Staged(L"demo") + L"Setup.exe",
+                                                                          L"/LOG=\"" + log + L"\""));
+        wizard.Press(L"ButtonNext1");
+        ASSERT_TRUE(wizard.WaitForPage(1));
+        expectUndone(log);
+        PostMessageW(wizard.Window(), WM_CLOSE, 0, 0);
+        ExpectExitCodeZero();
+        driver.reset();
     }
-    EXPECT_TRUE(FileExistsW(JournalPath()));
-    EXPECT_NE(FirstDifference(before, Machine()), L"") << "the killed installation had changed nothing";
+    // A silent run, here one without a payload: it undoes the killed one first, then fails as it must.
+    killMidExtraction();
+    EXPECT_EQ(RunSilently(Staged(L"no-payload"), L"/S /D=" + destination + L" /LOG=\"" + logs / L"silent.log" + L"\""),
+              1603u);
+    expectUndone(logs / L"silent.log");
 
-    // The next run here has no payload: it undoes the killed one, then fails as it must.
-    EXPECT_EQ(RunSilently(Staged(L"no-payload"), L"/S /D=" + destination + L" /LOG=\"" + log + L"\""), 1603u);
-    EXPECT_EQ(FirstDifference(before, Machine()), L"");
-    EXPECT_FALSE(FileExistsW(JournalPath()));
-    const std::wstring text = Utf8ToWide(ReadBytes(log));
-    for (const wchar_t* line : {L"of an earlier installation that did not end", L"Undone: the earlier ",
-                                L"The installation is undone"})
-        EXPECT_NE(text.find(line), std::wstring::npos) << WideToUtf8(line) << "\n" << WideToUtf8(text);
-
+    // And then an installation completes.
     EXPECT_EQ(RunSilently(Staged(L"demo-big"), L"/S /D=" + destination), 0u);
     EXPECT_EQ(ReadBytes(destination + L"media\\scan4.tif").size(), 16u << 20);
     for (const auto& [what, content] : Machine())
