@@ -14,7 +14,8 @@ process may use; a list for taskset); Setup.exe and unzipper.exe also run
 held to one of them, where they decode on their own thread as before.
 Setup.exe runs once more started without a console, as the desktop or a
 deployment engine starts it (the automation client otherwise lends it its
-own). BENCH_EARLIER_SETUP may name another Setup.exe (an earlier build) to
+own), and once more over an earlier installation of the same payload (each
+timed run an upgrade that replaces every file). BENCH_EARLIER_SETUP may name another Setup.exe (an earlier build) to
 time beside this one, both ways. Last, the Win32 file calls unzipper.exe
 makes per extracted file, counted from Wine's relay trace on a smaller
 archive.
@@ -92,11 +93,14 @@ class Installer:
     """A command that installs the payload and prints the seconds its
     installation took (from the press of Install to the finish page). The
     installation adds two files of its own beside the payload: the uninstall
-    log and the product's System.ini."""
+    log and the product's System.ini. With over_earlier, the same command
+    first installs the payload untimed, and the timed run installs over that
+    earlier installation (an upgrade: every file replaced)."""
     own_files = 2
 
-    def __init__(self, command):
+    def __init__(self, command, over_earlier=False):
         self.command = command
+        self.over_earlier = over_earlier
 
 
 # ---- contenders: the command that puts the payload into folder ----
@@ -115,6 +119,13 @@ def setup_exe_without_console(folder, shape):
 
 def earlier_setup_exe(folder, shape):
     return setup_exe(folder, shape, shape.earlier_setup_folder)
+
+
+def over_earlier(contender):
+    """The installer run over an earlier installation of the same payload."""
+    def upgrading(folder, shape):
+        return Installer(contender(folder, shape).command, over_earlier=True)
+    return upgrading
 
 
 def earlier_setup_exe_without_console(folder, shape):
@@ -149,6 +160,8 @@ CONTENDERS = {
     'Setup.exe, no console': setup_exe_without_console,
     **({'earlier Setup.exe': earlier_setup_exe,
         'earlier Setup.exe, no console': earlier_setup_exe_without_console} if earlier_setup else {}),
+    'Setup.exe, over an earlier one': over_earlier(setup_exe),
+    **({'earlier Setup.exe, over an earlier one': over_earlier(earlier_setup_exe)} if earlier_setup else {}),
     'Setup.exe, 1 CPU': on_one_cpu(setup_exe),
     'unzipper.exe': unzipper,
     'unzipper.exe, 1 CPU': on_one_cpu(unzipper),
@@ -226,6 +239,10 @@ def run(contender, expected, breakdown=None):
     shutil.rmtree(os.path.join(work, 'Zantivo'), ignore_errors=True)  # the installed product's data folder
     installer = isinstance(contender, Installer)
     command = contender.command if installer else contender
+    if installer and contender.over_earlier:
+        earlier = subprocess.run(pin + command, env=wine_env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if earlier.returncode != 0:
+            raise SystemExit('the earlier installation failed: ' + ' '.join(command))
     start = time.perf_counter()
     done = subprocess.run(pin + command, env=wine_env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
     elapsed = time.perf_counter() - start

@@ -5,6 +5,7 @@
 
 #include "deploy/command_line.h"
 #include "deploy/setup_run.h"
+#include "install/rollback.h"
 #include "localisation/multi_language.h"
 #include "ui/form.h"
 #include "util/file_ops.h"
@@ -26,6 +27,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (!commandLine.Empty()) return static_cast<int>(RunWithSwitches(commandLine));
 
     TMultiLanguage& catalogue = MultiLanguage();  // the catalogue exists before the first window
+    // An installation that a crash or a kill interrupted is undone before the
+    // wizard proposes its folder.
+    RecoverUnlessAnotherInstallationRuns();
     Application();
     TForm1 form(catalogue, SetupFolder());
 

@@ -11,6 +11,7 @@
 #include "deploy/unattended_dialogs.h"
 #include "install/install_log.h"
 #include "install/installation_lock.h"
+#include "install/rollback.h"
 #include "install/shortcut.h"
 #include "localisation/multi_language.h"
 #include "ui/dialogs.h"
@@ -125,6 +126,7 @@ void PrepareForm(TForm1& form, const TCommandLine& commandLine, int language) {
 unsigned RunWizard(const TCommandLine& commandLine, TMultiLanguage& catalogue, int language) {
     TLoggingDialogs logging(Dialogs());
     TScopedDialogs scoped(InstallLog() ? static_cast<TDialogs&>(logging) : Dialogs());
+    RecoverUnlessAnotherInstallationRuns();  // before the wizard proposes a folder
     Application();
     TForm1 form(catalogue, SetupFolder());
     PrepareForm(form, commandLine, language);
@@ -144,6 +146,9 @@ unsigned RunUnattended(const TCommandLine& commandLine, TMultiLanguage& catalogu
         };
     TUnattendedDialogs dialogs([](unsigned code) { ExitProcess(code); }, showInstallingPage);
     TScopedDialogs scoped(dialogs);
+    // This run holds the lock: an installation that a crash or a kill
+    // interrupted is undone first, before the folder is proposed.
+    RecoverInterruptedInstallation();
     Application();
     TForm1 form(catalogue, SetupFolder(), TWindowStart::Hidden);
     shown = &form;

@@ -6,6 +6,7 @@
 
 #include "install/install_log.h"
 #include "unzip/unzipper.h"
+#include "util/change_recorder.h"
 #include "util/code_page.h"
 #include "util/file_ops.h"
 #include "util/registry.h"
@@ -47,6 +48,7 @@ TPayloadSummary Summarise(const TUnZipper& payload) {
 
 bool RegisterUninstallEntry(const TUninstallEntry& entry) {
     const std::wstring path = kUninstallKey + entry.productName;
+    if (!RecordKeyChange(HKEY_LOCAL_MACHINE, path)) return false;  // an earlier entry stays as it was
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, path.c_str());  // no value of an earlier version's entry stays
     TRegKey key = TRegKey::OpenOrCreate(HKEY_LOCAL_MACHINE, path, KEY_WRITE);
     if (!key.IsOpen()) return false;

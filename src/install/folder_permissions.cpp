@@ -8,9 +8,11 @@
 
 #include "install/install_log.h"
 #include "install/installed_files.h"
+#include "util/change_recorder.h"
 #include "util/error.h"
 #include "util/file_ops.h"
 #include "util/path.h"
+#include "util/win_error.h"
 
 namespace {
 
@@ -25,8 +27,11 @@ std::wstring Described(const TAllowEntry& entry) {
     return group + L" " + rights + L", " + inheritance + L": " + EntrySddl(entry);
 }
 
+// The list as it was goes into the installation's journal first, so that
+// undoing the installation takes the entry back.
 void Grant(const std::wstring& path, const TAllowEntry& entry) {
     try {
+        if (!RecordSecurityChange(path)) RaiseLastOSError(L"Cannot record the access list of " + path);
         if (AddAllowEntry(path, entry)) LogLine(L"Access: " + path + L" now allows " + Described(entry));
         else LogLine(L"Access: " + path + L" allows " + Described(entry) + L" already");
     } catch (const EError& error) {

@@ -10,7 +10,10 @@
 // can put a DLL beside the product).
 // Entries are added to the inherited list, in the process, through the
 // security API; every change is named in the installation's log with its
-// SDDL. Only on NTFS: other file systems keep no access lists.
+// SDDL. Only on NTFS: other file systems keep no access lists. An entry
+// added is journalled, and undone with the installation; an earlier setup's
+// entries that are taken back are not (undoing must not open a folder to
+// everyone again).
 #pragma once
 
 #include <string>

@@ -48,36 +48,6 @@ uint64_t AllocationUnit(const std::wstring& root) {
     return kUsualAllocationUnit;
 }
 
-// Whether an entry lands exactly at its stored path below the destination:
-// no drive, no stream, no root, no "." or ".." (those the extractor moves).
-bool LandsAtItsPath(const std::string& path) {
-    if (path.empty() || path.front() == '\\' || path.find(':') != std::string::npos) return false;
-    size_t start = 0;
-    while (start <= path.size()) {
-        size_t end = path.find('\\', start);
-        if (end == std::string::npos) end = path.size();
-        const std::string part = path.substr(start, end - start);
-        if (part.empty() || part == "." || part == "..") return false;
-        start = end + 1;
-    }
-    return true;
-}
-
-// The room the files that the payload would replace take now: the
-// extraction truncates each before writing it, so that room comes free.
-uint64_t ReplacedRoom(const TUnZipper& payload, const std::wstring& folder, uint64_t unit) {
-    uint64_t room = 0;
-    for (int32_t i = 0; i < payload.Count(); ++i) {
-        const TZipEntryInfo& entry = payload.Entry(i);
-        if (entry.IsDirectory() || !LandsAtItsPath(entry.Path())) continue;
-        WIN32_FILE_ATTRIBUTE_DATA data;
-        if (GetFileAttributesExW((folder + AnsiToWide(entry.Path())).c_str(), GetFileExInfoStandard, &data) &&
-            !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            room += RoundUp((uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow, unit);
-    }
-    return room;
-}
-
 std::wstring DecimalSeparator() {
     wchar_t separator[8] = {};
     if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, static_cast<int>(std::size(separator))) > 1)
@@ -102,12 +72,10 @@ std::optional<TDriveRoom> MeasureRoom(TUnZipper& payload, const std::wstring& fo
         room.needed += RoundUp(entry.uncompressedSize, unit);
         logBytes += entry.Path().size() + kLogBytesPerFile;
     }
+    // The files the payload replaces make no room: each is moved aside, not
+    // truncated, and stays until the installation completes, so that undoing
+    // it can put it back.
     room.needed += RoundUp(logBytes, unit);
-    // Looking for files to replace costs a query per file: only when it matters.
-    if (!room.Enough()) {
-        const uint64_t replaced = ReplacedRoom(payload, folder, unit);
-        room.needed = room.needed > replaced ? room.needed - replaced : 0;
-    }
     return room;
 }
 

@@ -20,8 +20,8 @@ struct TDriveRoom {
 
 // The room that the payload's files and the uninstall log listing them take
 // below folder (an existing folder ending in a backslash), each file rounded
-// up to the drive's allocation unit; when the drive is short of that, less
-// the room of the files the payload replaces. Reads the payload's directory,
+// up to the drive's allocation unit (the files the payload replaces stay
+// until the installation completes, so they make no room). Reads the payload's directory,
 // raising what the component raises for a damaged one. Nothing when the
 // drive cannot say how much it has free (the extraction then finds out).
 std::optional<TDriveRoom> MeasureRoom(TUnZipper& payload, const std::wstring& folder);

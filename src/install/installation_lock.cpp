@@ -47,6 +47,10 @@ bool TryLockInstallation() {
     return held;
 }
 
+void UnlockInstallation() {
+    if (held && ReleaseMutex(InstallationMutex())) held = false;
+}
+
 void LockInstallation(const std::function<void()>& pump) {
     if (TryLockInstallation()) return;
     LogLine(L"Waiting for another installation of " + std::wstring(kProductName) + L" on this machine to end");

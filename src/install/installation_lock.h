@@ -16,3 +16,6 @@ bool TryLockInstallation();
 // so) and calling pump at least every tenth of a second meanwhile (the
 // wizard stays alive, and Cancel still ends it).
 void LockInstallation(const std::function<void()>& pump);
+// Lets the lock go again (the wizard's start-up holds it only while it
+// undoes an interrupted installation, and takes it again at Install).
+void UnlockInstallation();

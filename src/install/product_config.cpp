@@ -8,6 +8,7 @@
 #include "install/folder_permissions.h"
 #include "localisation/ini_file.h"
 #include "localisation/message_texts.h"
+#include "util/change_recorder.h"
 #include "util/code_page.h"
 #include "util/file_ops.h"
 #include "util/path.h"
@@ -34,6 +35,15 @@ bool CreateFolderThroughAnsi(const std::wstring& folder) {
     return CreateFolder(AnsiToWide(*ansi));
 }
 
+// Copies source over target (replacing it) as an optional step does: a
+// failure is only the result. The target's change is recorded first, and
+// only when there is something to copy, so that a missing source leaves an
+// earlier target exactly as it was.
+bool CopyRecordedFile(const std::wstring& source, const std::wstring& target) {
+    if (!FileExistsW(source) || !RecordFileChange(target, TFileChange::Edit)) return false;
+    return CopyFileW(source.c_str(), target.c_str(), FALSE) != FALSE;
+}
+
 }  // namespace
 
 void CopyCelartemDefaults(const std::wstring& destination) {
@@ -42,7 +52,7 @@ void CopyCelartemDefaults(const std::wstring& destination) {
     if (appData.empty()) return;
     const std::wstring celartem = appData + L"\\Celartem";
     if (!FolderExists(celartem)) CreateFolderThroughAnsi(celartem);  // a failure shows as a failed copy
-    CopyFileW((destination + L"defaults.dprepo").c_str(), (celartem + L"\\defaults.dprepo").c_str(), FALSE);
+    CopyRecordedFile(destination + L"defaults.dprepo", celartem + L"\\defaults.dprepo");
 }
 
 std::wstring DataFolder(const std::wstring& destination) {
@@ -111,7 +121,6 @@ void CopyHelpFiles(const std::wstring& destination, const std::wstring& setupFol
         const std::wstring helpFile = setupFolder + config.ReadString(L"HelpFile", key, L"");
         if (!FileExistsW(helpFile)) continue;
         const std::wstring name = ExtractName(helpFile);
-        if (CopyFileW(helpFile.c_str(), (destination + name).c_str(), FALSE))
-            systemIni.WriteString(L"HelpFile", key, name);
+        if (CopyRecordedFile(helpFile, destination + name)) systemIni.WriteString(L"HelpFile", key, name);
     }
 }

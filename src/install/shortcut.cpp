@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "localisation/multi_language.h"
+#include "util/change_recorder.h"
 #include "util/code_page.h"
 #include "util/file_ops.h"
 #include "util/handles.h"
@@ -61,6 +62,12 @@ std::wstring ShortcutName(const TMultiLanguage& catalogue, const std::wstring& t
 
 void SetShortcutOwner(TShortcutOwner newOwner) { owner = newOwner; }
 
+std::wstring ShortcutFolder(ShortcutLocation location) {
+    if (owner == TShortcutOwner::AllUsers) return CommonShellFolder(location);
+    const TRegKey shellFolders = TRegKey::Open(HKEY_CURRENT_USER, kShellFoldersKey);
+    return shellFolders.IsOpen() ? ShellFolder(shellFolders, location) : std::wstring();
+}
+
 TShortcutOwner ShortcutOwner() { return owner; }
 
 bool CreateShortcut(const TMultiLanguage& catalogue, const std::wstring& target, const std::wstring& name,
@@ -93,5 +100,7 @@ bool CreateShortcut(const TMultiLanguage& catalogue, const std::wstring& target,
         folder += L"\\" + group;
         if (!FolderExists(folder) && !CreateFolder(folder)) return false;
     }
-    return SUCCEEDED(file->Save((folder + L"\\" + fileName).c_str(), TRUE));
+    const std::wstring linkPath = folder + L"\\" + fileName;
+    // An earlier link of that name is kept aside whole (and stays should the save fail).
+    return RecordFileChange(linkPath, TFileChange::Edit) && SUCCEEDED(file->Save(linkPath.c_str(), TRUE));
 }

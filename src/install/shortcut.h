@@ -27,6 +27,11 @@ enum class TShortcutOwner { CurrentUser, AllUsers };
 void SetShortcutOwner(TShortcutOwner owner);
 TShortcutOwner ShortcutOwner();
 
+// The folder the owner's shortcuts of a location go to (without a final
+// backslash); empty when there is none. Raises as CreateShortcut does for a
+// folder value that is not a string.
+std::wstring ShortcutFolder(ShortcutLocation location);
+
 // Makes a link to target, working in the target's folder, with the given
 // arguments (when not empty), described by its name: name, or the target's
 // file name when name is empty, or message "00000_00016" when target is

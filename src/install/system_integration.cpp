@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "install/install_log.h"
+#include "util/change_recorder.h"
 #include "util/file_ops.h"
 #include "util/path.h"
 #include "util/process.h"
@@ -28,11 +29,24 @@ bool BarcodeClassRegistered() {
 
 }  // namespace
 
-void RemoveStaleSdkDll(const std::wstring& destination) { RemoveFile(destination + L"Bin\\MorvexaDmsSdk.dll"); }
+// Under a journal the library is moved aside (and goes for good when the
+// installation completes), so that undoing the installation brings it back.
+void RemoveStaleSdkDll(const std::wstring& destination) {
+    const std::wstring library = destination + L"Bin\\MorvexaDmsSdk.dll";
+    if (RecordFileChange(library, TFileChange::Replace)) RemoveFile(library);
+}
 
 void EnsureBarcodeControl(const std::wstring& destination) {
     if (!FileExistsW(destination + kBarcodeLibrary)) return;
-    if (!BarcodeClassRegistered()) RegisterBarcodeControl(destination);
+    if (BarcodeClassRegistered()) return;
+    // The class key as it was, and the registration, go into the journal
+    // first. A class that is there already (without "ProgID", or closed to
+    // this user) is registered over, which cannot be undone whole.
+    const bool replacesAnother = TRegKey::Open(HKEY_CLASSES_ROOT, kBarcodeClassKey).IsOpen();
+    if (!RecordKeyChange(HKEY_CLASSES_ROOT, kBarcodeClassKey) ||
+        !RecordControlRegistration(destination + kBarcodeLibrary, replacesAnother))
+        return;
+    RegisterBarcodeControl(destination);
 }
 
 void RegisterBarcodeControl(const std::wstring& destination) {
@@ -61,7 +75,11 @@ void InstallMemoryManager(const std::wstring& destination) {
     std::wstring target = windows + L"System\\borlndmm.dll";
     std::wstring source = destination + L"bin\\borlndmm.dll";
     // CopyFileW's fail-if-exists keeps a file that appears after the test.
-    if (!FileExistsW(target) && FileExistsW(source)) CopyFileW(source.c_str(), target.c_str(), TRUE);
+    if (!FileExistsW(target) && FileExistsW(source) && RecordFileChange(target, TFileChange::Replace))
+        CopyFileW(source.c_str(), target.c_str(), TRUE);
 }
 
-bool RunAndWait(const std::wstring& program) { return StartProgram(program, TStartWindow::AsItChooses, true); }
+bool RunAndWait(const std::wstring& program) {
+    RecordProgramRun(program);  // what it changes, nothing can undo
+    return StartProgram(program, TStartWindow::AsItChooses, true);
+}

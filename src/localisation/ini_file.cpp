@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "util/change_recorder.h"
+
 EIniFileError::EIniFileError(const std::wstring& path) : EError(L"Unable to write to " + path) {}
 
 std::wstring TIniFile::ReadString(const std::wstring& section, const std::wstring& key,
@@ -67,7 +69,8 @@ std::vector<std::wstring> TIniFile::ReadSections() const {
 }
 
 void TIniFile::WriteString(const std::wstring& section, const std::wstring& key, const std::wstring& value) {
-    if (!WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), fileName_.c_str()))
+    if (!RecordFileChange(fileName_, TFileChange::Edit) ||
+        !WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), fileName_.c_str()))
         throw EIniFileError(fileName_);
 }
 

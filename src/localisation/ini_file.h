@@ -2,7 +2,8 @@
 // configuration files), over the wide private-profile functions: a missing
 // file, section or key gives the caller's default, names match without regard
 // to case, a UTF-16LE file with a byte-order mark keeps its encoding when
-// written, and every write goes to the file at once.
+// written, and every write goes to the file at once (announced to the change
+// recorder first, which may refuse it: "Unable to write to").
 #pragma once
 
 #include <string>

@@ -105,7 +105,10 @@ int32_t TUnZipper::UnZip() {
     LoadDirectory();
     const bool keepOpen = KeepZipOpen;
     KeepZipOpen = true;
-    if (!TestOnly && !destDir_.empty() && !zipos::DirectoryExists(destDir_)) zipos::ForceDirectories(destDir_);
+    if (!TestOnly && !destDir_.empty() && !zipos::DirectoryExists(destDir_)) {
+        if (OnCreatingFolder) OnCreatingFolder(*this, destDir_);
+        zipos::ForceDirectories(destDir_);
+    }
     const TZipSortMode savedSort = sortMode_;
     if (spanMode_ != spNone && sortMode_ != ByNone) SetSortMode(ByNone);
 
@@ -181,6 +184,7 @@ bool TUnZipper::CheckPassword(TEntrySource& source, int32_t index, const TZipEnt
 
 void TUnZipper::EnsureFolder(const std::string& folder, TDecodeContext& context) {
     if (TestOnly || folder.empty() || context.knownFolders.count(folder)) return;
+    if (OnCreatingFolder) OnCreatingFolder(*this, folder);
     if (zipos::ForceDirectories(folder)) context.knownFolders.insert(folder);
 }
 

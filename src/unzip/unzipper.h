@@ -41,6 +41,7 @@ using TEndUnZipEvent = std::function<void(TUnZipper& sender, int32_t fileIndex, 
 using TUnZipCompleteEvent = std::function<void(TUnZipper& sender, int32_t fileCount)>;
 using TIncompleteZipEvent = std::function<void(TUnZipper& sender, TIncompleteZipMode& incompleteMode)>;
 using TGetNextDiskEvent = std::function<void(TUnZipper& sender, int32_t nextDisk, std::string& fName)>;
+using TCreatingFolderEvent = std::function<void(TUnZipper& sender, const std::string& folder)>;
 
 class TUnZipper {
 public:
@@ -105,6 +106,10 @@ public:
     TIncompleteZipEvent OnIncompleteZip;
     // Installed by the constructor: asks for removable disks or numbers the files.
     TGetNextDiskEvent OnGetNextDisk;
+    // Before the run makes a folder (with any missing parents) that it has not
+    // made or found yet, so that a caller can record it first; an exception
+    // from it ends the run.
+    TCreatingFolderEvent OnCreatingFolder;
 
     // The platform dialogs the component asks through; replaceable (tests, tools).
     void SetDialogs(std::shared_ptr<zipos::Dialogs> dialogs) { dialogs_ = std::move(dialogs); }

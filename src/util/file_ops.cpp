@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include "util/change_recorder.h"
 #include "util/path.h"
 #include "util/win_error.h"
 
@@ -33,7 +34,9 @@ bool FolderExists(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-bool CreateFolder(const std::wstring& path) { return CreateDirectoryW(path.c_str(), nullptr) != FALSE; }
+bool CreateFolder(const std::wstring& path) {
+    return RecordFolderCreation(path) && CreateDirectoryW(path.c_str(), nullptr) != FALSE;
+}
 
 bool RenameFile(const std::wstring& oldPath, const std::wstring& newPath) {
     return MoveFileW(oldPath.c_str(), newPath.c_str()) != FALSE;

@@ -21,7 +21,7 @@ std::wstring FullPathName(const std::wstring& path);
 // wildcard pattern is true when its first match is a file).
 bool FileExistsW(const std::wstring& path);
 bool FolderExists(const std::wstring& path);
-// Creates one folder level (no parents).
+// Creates one folder level (no parents), announced to the change recorder first.
 bool CreateFolder(const std::wstring& path);
 // Moves or renames a file; fails when newPath exists.
 bool RenameFile(const std::wstring& oldPath, const std::wstring& newPath);

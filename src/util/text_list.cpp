@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "util/change_recorder.h"
 #include "util/code_page.h"
 #include "util/handles.h"
 #include "util/text_lines.h"
@@ -66,6 +67,7 @@ std::string ReadFileBytes(const std::wstring& path) {
 }
 
 void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+    if (!RecordFileChange(path, TFileChange::Replace)) RaiseLastOSError(L"Cannot create file \"" + path + L"\"");
     UniqueHFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                  nullptr));
     if (!file) RaiseLastOSError(L"Cannot create file \"" + path + L"\"");

@@ -15,7 +15,8 @@ std::string EncodeTextList(const std::vector<std::wstring>& lines);
 
 // Reads a text list from a file; raises EOSError when it cannot be read.
 std::vector<std::wstring> ReadTextList(const std::wstring& path);
-// Writes (replaces) a text list file; raises EOSError when it cannot be written.
+// Writes (replaces) a text list file, announced to the change recorder first;
+// raises EOSError when it cannot be written.
 void WriteTextList(const std::wstring& path, const std::vector<std::wstring>& lines);
 
 // A whole file's bytes, and writing them, raising EOSError on failure.

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "localisation/multi_language.h"
 #include "ui/controls.h"
@@ -18,6 +19,7 @@
 #include "ui/picture.h"
 #include "unzip/unzipper.h"
 
+class TInstallationJournal;
 class TPacer;
 class TUninstallLog;
 
@@ -101,7 +103,10 @@ public:
     void ButtonFinishClick(TControl& sender);
 
     // ---- Installation (src/install) --------------------------------------------------------
+    // Installs, and when a step fails or the user cancels, undoes what it did.
     void ButtonNext3Click(TControl& sender);
+    // The installation's steps in their order, from the installing page to the finish page.
+    void InstallProduct();
     // Before the extraction: while the destination's drive lacks room for the
     // payload, a box with Retry and Cancel says how much is needed and free;
     // Cancel raises an EError holding both figures (src/install/free_space.cpp).
@@ -115,6 +120,22 @@ public:
     void UnZipper1SkippingFile(TUnZipper& sender, TSkipReason reason, const std::string& fName, int32_t fileIndex,
                                bool& retry);
     void UnZipper1EndUnZip(TUnZipper& sender, int32_t fileIndex, const std::string& fName);
+    void UnZipper1CreatingFolder(TUnZipper& sender, const std::string& folder);
+    // The retry-or-quit question for a file that cannot be written; returns
+    // for Yes, raises EInstallationCancelled for No.
+    void AskToRetry(const std::string& fName);
+
+    // ---- Undoing (src/install/installation_undo.cpp) -------------------------------------------
+    // Starts the journal of the installation (everything after it is undoable).
+    void BeginJournal();
+    // Ends the installation for good: its moved-aside files and its journal go.
+    void CommitInstallation();
+    // Plays the journal backwards, saying so on the installing page with its bar.
+    void UndoInstallation();
+    // Lets window messages through; a Cancel confirmed meanwhile ends the installation.
+    void LetMessagesThrough();
+    // Raises EInstallationCancelled once a cancel was asked for during the installation.
+    void ThrowIfCancelled() const;
 
     // ---- Helpers ------------------------------------------------------------------------------
     // The destination folder: the text of EditDir, the one place it lives.
@@ -123,8 +144,11 @@ public:
     TMultiLanguage& Catalogue() const { return catalogue_; }
     // Shows the page at index and puts the focus on its default button.
     void ShowPage(int index);
-    // Every way out: the uninstall log reaches the disk, then the process ends
-    // at once with exit code 0.
+    // Every way out. During an installation it asks the installation to stop
+    // (it is then undone, and the program ends); while it is undone, the
+    // program ends when that is done; otherwise the uninstall log reaches the
+    // disk, folders the destination page made and nothing filled are removed,
+    // and the process ends at once with exit code 0.
     void EndProgram();
 
 protected:
@@ -135,8 +159,18 @@ private:
     void BindHandlers();
     TControl* DefaultButtonOfVisiblePage() const;
 
+    enum class TInstallPhase { NotStarted, Installing, Undoing, Ended };
+
+    // The folders the destination page made for the destination, parents first.
+    void RemoveFoldersMadeForDestination();
+
     TMultiLanguage& catalogue_;
     std::wstring setupFolder_;
+    TInstallPhase phase_ = TInstallPhase::NotStarted;
+    bool cancelRequested_ = false;  // Cancel or the close box during the installation
+    bool endAfterUndo_ = false;     // the close box while the installation was undone
+    std::vector<std::wstring> foldersMadeForDestination_;
+    std::unique_ptr<TInstallationJournal> journal_;
     // The record of extracted files for the product's uninstaller; made when
     // the payload's extraction starts.
     std::unique_ptr<TUninstallLog> uninstallLog_;

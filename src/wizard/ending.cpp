@@ -1,5 +1,7 @@
-// Every way out of the wizard ends the process at once with exit code 0:
-// files already installed stay, nothing is undone.
+// The ways out of the wizard. Before Install and after the installation they
+// end the process at once with exit code 0. During the installation, Cancel
+// (confirmed) and the close box stop it instead: what it did is undone on
+// the installing page, and then the program ends, still with exit code 0.
 #include "wizard/U1.h"
 
 #include "localisation/message_texts.h"
@@ -10,6 +12,7 @@
 void TForm1::ButtonCancel1Click(TControl&) { EndProgram(); }
 
 void TForm1::ButtonCancel2Click(TControl&) {
+    if (phase_ == TInstallPhase::Undoing) return;  // an undo is never stopped half-way
     if (Dialogs().ConfirmYesNo(FormatText(catalogue_.GetText(L"00000_00015"), ProductName(catalogue_))))
         EndProgram();
 }

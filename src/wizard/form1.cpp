@@ -6,6 +6,7 @@
 #include <map>
 #include <type_traits>
 
+#include "install/installation_journal.h"
 #include "install/uninstall_log.h"
 #include "ui/dialogs.h"
 #include "util/pacer.h"
@@ -147,6 +148,9 @@ void TForm1::BindHandlers() {
     UnZipper1.OnEndUnZip = [this](TUnZipper& sender, int32_t index, const std::string& fName) {
         UnZipper1EndUnZip(sender, index, fName);
     };
+    UnZipper1.OnCreatingFolder = [this](TUnZipper& sender, const std::string& folder) {
+        UnZipper1CreatingFolder(sender, folder);
+    };
 }
 
 void TForm1::ShowPage(int index) {
@@ -177,6 +181,22 @@ bool TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
 }
 
 void TForm1::EndProgram() {
-    if (uninstallLog_) uninstallLog_->Flush();  // every file extracted so far stays listed
+    if (phase_ == TInstallPhase::Installing) {
+        cancelRequested_ = true;  // the installation stops at its next chance, is undone, and ends the program
+        return;
+    }
+    if (phase_ == TInstallPhase::Undoing) {
+        endAfterUndo_ = true;
+        return;
+    }
+    if (uninstallLog_) uninstallLog_->Flush();
+    if (phase_ == TInstallPhase::NotStarted) RemoveFoldersMadeForDestination();
     Dialogs().EndProcess(0);
+}
+
+void TForm1::RemoveFoldersMadeForDestination() {
+    // Deepest first; a folder that holds anything stays.
+    for (auto folder = foldersMadeForDestination_.rbegin(); folder != foldersMadeForDestination_.rend(); ++folder)
+        RemoveDirectoryW(folder->c_str());
+    foldersMadeForDestination_.clear();
 }

@@ -1,9 +1,11 @@
 // Moving between the first three pages, and the destination folder: the box
 // EditDir is the one place it lives, checked and created when the user
-// leaves the destination page.
+// leaves the destination page (the folders made for it are remembered).
 #include "wizard/U1.h"
 
 #include <windows.h>
+
+#include <vector>
 
 #include "ui/dialogs.h"
 #include "util/code_page.h"
@@ -24,6 +26,25 @@ bool CreateFolderChain(const std::string& path) {
     }
     return false;
 }
+
+namespace {
+
+// The levels of folder (ending in a backslash) that do not exist, parents first.
+std::vector<std::wstring> MissingFolders(const std::wstring& folder) {
+    std::vector<std::wstring> missing;
+    std::wstring level = folder;
+    while (level.size() > 3) {
+        if (level.back() == L'\\') level.pop_back();
+        if (GetFileAttributesW(level.c_str()) != INVALID_FILE_ATTRIBUTES) break;
+        missing.insert(missing.begin(), level);
+        const size_t slash = level.find_last_of(L'\\');
+        if (slash == std::wstring::npos) break;
+        level.resize(slash + 1);
+    }
+    return missing;
+}
+
+}  // namespace
 
 bool BrowseForFolder(const std::string& title, std::string& folder) {
     folder.clear();
@@ -63,8 +84,12 @@ void TForm1::ButtonNext2Click(TControl&) {
     // A folder the ANSI code page cannot name exactly is refused, never
     // created under a look-alike name.
     const std::optional<std::string> narrow = WideToAnsiExact(folder);
+    const std::vector<std::wstring> missing = MissingFolders(folder);
     if (!narrow || !CreateFolderChain(*narrow))
         throw EError(AnsiToWide(WideToAnsi(catalogue_.GetText(L"00000_00010"))));
+    // Made here for the destination: an installation that is undone, or a
+    // wizard left before it installs, removes them again.
+    foldersMadeForDestination_.insert(foldersMadeForDestination_.end(), missing.begin(), missing.end());
 
     const std::wstring paragraph = L"\r\n\r\n";
     MemoInfo->SetText(catalogue_.GetText(L"00000_00011") + paragraph + catalogue_.GetText(L"00000_00012") + paragraph +

@@ -26,7 +26,9 @@
 #include "install/free_space.h"
 #include "localisation/ini_file.h"
 #include "localisation/text_format.h"
+#include "install/installation_journal.h"
 #include "support/link_files.h"
+#include "support/machine_state.h"
 #include "support/registry_values.h"
 #include "support/temp_folder.h"
 #include "support/test_languages.h"
@@ -197,7 +199,19 @@ protected:
         return logged;
     }
 
+    // Setup run as a deployment engine runs it, waited for; its exit code.
+    static DWORD RunSilently(const std::wstring& setupFolder, const std::wstring& arguments) {
+        TSetupDriver setup(setupFolder + L"Setup.exe", arguments);
+        DWORD code = 12345;
+        EXPECT_TRUE(setup.WaitForExit(180000, code)) << "the program did not end";
+        return code;
+    }
+    // The machine the product's installation sees: the user's folders (the
+    // destinations, the shortcuts, the documents) and the product's places.
+    TMachineState Machine() const { return ProductMachineState({user.Path()}); }
+
     ComApartment com;
+    TempFolder logs;  // the installations' logs, kept out of the machine a test compares
     TempFolder user;  // the user's desktop, programs and documents folders, and the marker
     ShellFoldersOverride shellFolders{user.Path(), {L"Desktop", L"Programs", L"Personal"}};
     std::unique_ptr<TSetupDriver> driver;
@@ -376,7 +390,7 @@ TEST_F(InstallTest, ADamagedPayloadShowsTheErrorAndKeepsTheInstallingPage) {
     }
 }
 
-TEST_F(InstallTest, CancelDuringTheExtractionEndsTheProgramAndKeepsTheLog) {
+TEST_F(InstallTest, CancelDuringTheExtractionUndoesItAndEndsTheProgram) {
     const std::wstring setup = Staged(L"demo-big");
     const std::wstring destination = user.Path() + L"Cancelled\\";
     TSetupDriver& wizard = Run(setup);
@@ -394,13 +408,11 @@ TEST_F(InstallTest, CancelDuringTheExtractionEndsTheProgramAndKeepsTheLog) {
     TSetupDriver::Answer(question, IDYES);
     ExpectExitCodeZero();
 
-    // What was extracted stays, and the log lists it: the product's files
-    // came first, so all of them; of the big ones, those that were finished.
-    const std::map<std::wstring, std::wstring> logged = LoggedFiles(destination);
-    for (const std::wstring& file : FilesBelow(ProductTree())) EXPECT_EQ(logged.count(file), 1u) << file;
-    EXPECT_LT(logged.size(), FilesBelow(ProductTree()).size() + 4) << "every big file was finished before Cancel";
-    for (const auto& [file, time] : logged) EXPECT_TRUE(Exists(destination + file)) << file;
-    EXPECT_FALSE(Exists(user / L"Programs\\Zantivo"));  // the later steps never ran
+    // Everything extracted is undone, its log and the folder the destination
+    // page made with it; the later steps never ran.
+    EXPECT_FALSE(Exists(destination));
+    EXPECT_FALSE(Exists(user / L"Programs\\Zantivo"));
+    EXPECT_FALSE(TRegKey::Open(HKEY_CURRENT_USER, L"Software\\Zantivo").ValueExists(L"InstallPath"));
 }
 
 TEST_F(InstallTest, ASecondInstallationAndTheUninstallerLeaveNothingOfThePayload) {
@@ -487,6 +499,104 @@ TEST_F(InstallTest, OnAFullDiskTheBoxSaysBothFiguresAndCancelWritesNothing) {
     TSetupDriver::Answer(error, IDOK);
     ExpectEndedOnTheInstallingPageThenCancel(wizard);
     EXPECT_TRUE(FilesBelow(destination).empty());
+}
+
+// The payload's last entry cut short (its directory intact), installed as a
+// deployment engine does: into a new folder, 1603 and nothing of it left;
+// over a working installation whose user changed its settings, 1603 and that
+// installation exactly as it was.
+TEST_F(InstallTest, ADamagedLastEntryFailsASilentInstallationWith1603AndLeavesTheMachineAsItWas) {
+    const std::wstring setup = Staged(L"cut-last");
+    const std::wstring fresh = user / L"New Apps\\Zantivo\\", log = logs / L"fresh.log";
+    TMachineState before = Machine();
+    EXPECT_EQ(RunSilently(setup, L"/S /D=" + fresh + L" /LOG=\"" + log + L"\""), 1603u);
+    TMachineState after = Machine();
+    // Start-up opens the product's key, creating it (as the wizard always
+    // has, installing or not); it stays empty.
+    EXPECT_EQ(after.erase(L"key HKCU\\Software\\Zantivo"), 1u);
+    EXPECT_EQ(FirstDifference(before, after), L"");
+    const std::wstring text = Utf8ToWide(ReadBytes(log));
+    for (const wchar_t* line : {L"Step \"Extracting the payload\": failed", L"Step \"Undoing the installation\": done",
+                                L"The installation is undone", L"Exit code: 1603"})
+        EXPECT_NE(text.find(line), std::wstring::npos) << WideToUtf8(line) << "\n" << WideToUtf8(text);
+
+    const std::wstring destination = user / L"Apps\\Zantivo\\";
+    ASSERT_EQ(RunSilently(Staged(L"demo"), L"/S /D=" + destination), 0u);
+    TIniFile(destination + L"System.ini").WriteString(L"batch", L"root_path", L"D:\\Scans\\");
+    TIniFile(destination + L"Lang\\Language.ini").WriteInteger(L"System", L"Languare", 2);
+    WriteBytes(destination + L"notes.txt", "the user's own");
+    before = Machine();
+    EXPECT_EQ(RunSilently(setup, L"/S /D=" + destination), 1603u);
+    EXPECT_EQ(FirstDifference(before, Machine()), L"");
+    EXPECT_FALSE(FileExistsW(JournalPath()));
+}
+
+// A process killed while it extracts (over an earlier installation) leaves
+// its journal; the next Setup, the wizard as it starts or a silent run
+// whatever it then does, first puts the earlier installation back; and an
+// installation after that completes.
+TEST_F(InstallTest, AnInstallationKilledMidExtractionIsUndoneByTheNextRunWhichThenCompletes) {
+    const std::wstring destination = user / L"Apps\\Zantivo\\", killedLog = logs / L"killed.log";
+    ASSERT_EQ(RunSilently(Staged(L"demo"), L"/S /D=" + destination), 0u);
+    TIniFile(destination + L"System.ini").WriteString(L"batch", L"root_path", L"D:\\Scans\\");
+    // A file of the user's where the third big file goes, held open: the
+    // installation waits there (retrying it), so it is surely killed mid-way.
+    MakeFolders(destination + L"media");
+    WriteBytes(destination + L"media\\scan3.tif", "the user's");
+    const TMachineState before = Machine();
+    auto killMidExtraction = [&] {
+        DeleteFileW(killedLog.c_str());
+        {
+            LockedFile inUse(destination + L"media\\scan3.tif");
+            TSetupDriver killed(Staged(L"demo-big") + L"Setup.exe",
+                                L"/S /D=" + destination + L" /LOG=\"" + killedLog + L"\"");
+            const DWORD start = GetTickCount();
+            auto waiting = [&] {
+                return FileExistsW(killedLog) && ReadBytesWhileWritten(killedLog).find("retrying in") != std::string::npos;
+            };
+            while (!waiting() && GetTickCount() - start < 60000) Sleep(20);
+            ASSERT_TRUE(Exists(destination + L"media\\scan2.tif")) << "the extraction never reached the big files";
+            ASSERT_TRUE(TerminateProcess(killed.Process(), 9));
+            WaitForSingleObject(killed.Process(), 30000);
+        }
+        EXPECT_TRUE(FileExistsW(JournalPath()));
+        EXPECT_NE(FirstDifference(before, Machine()), L"") << "the killed installation had changed nothing";
+    };
+    auto expectUndone = [&](const std::wstring& log) {
+        EXPECT_EQ(FirstDifference(before, Machine()), L"");
+        EXPECT_FALSE(FileExistsW(JournalPath()));
+        const std::wstring text = Utf8ToWide(ReadBytesWhileWritten(log));
+        for (const wchar_t* line : {L"of an earlier installation that did not end", L"Undone: the earlier ",
+                                    L"The installation is undone"})
+            EXPECT_NE(text.find(line), std::wstring::npos) << WideToUtf8(line) << "\n" << WideToUtf8(text);
+    };
+
+    // The wizard, as it starts: the earlier installation is back by the time
+    // its destination page shows.
+    killMidExtraction();
+    {
+        const std::wstring log = logs / L"wizard.log";
+        TSetupDriver& wizard = *(driver = std::make_unique<TSetupDriver>(Staged(L"demo") + L"Setup.exe",
+                                                                          L"/LOG=\"" + log + L"\""));
+        wizard.Press(L"ButtonNext1");
+        ASSERT_TRUE(wizard.WaitForPage(1));
+        expectUndone(log);
+        PostMessageW(wizard.Window(), WM_CLOSE, 0, 0);
+        ExpectExitCodeZero();
+        driver.reset();
+    }
+    // A silent run, here one without a payload: it undoes the killed one first, then fails as it must.
+    killMidExtraction();
+    EXPECT_EQ(RunSilently(Staged(L"no-payload"), L"/S /D=" + destination + L" /LOG=\"" + logs / L"silent.log" + L"\""),
+              1603u);
+    expectUndone(logs / L"silent.log");
+
+    // And then an installation completes.
+    EXPECT_EQ(RunSilently(Staged(L"demo-big"), L"/S /D=" + destination), 0u);
+    EXPECT_EQ(ReadBytes(destination + L"media\\scan4.tif").size(), 16u << 20);
+    for (const auto& [what, content] : Machine())
+        EXPECT_EQ(what.find(L".setup-earlier"), std::wstring::npos) << WideToUtf8(what);
+    EXPECT_FALSE(FileExistsW(JournalPath()));
 }
 
 }  // namespace

@@ -8,6 +8,9 @@
 #                while it extracts
 #   cut-short    Setup.dat cut off at 60 % of its length
 #   cut-data     1,000 bytes cut out of the middle of the largest entry's data
+#   cut-last     the last entry's data cut short by half, the directory intact
+#                (its offset in the end record mended), so the directory reads
+#                well and the extraction fails at the very last entry
 #   no-payload   no Setup.dat at all
 #   stage_e2e_folders.sh BUILD_DIR OUT
 set -euo pipefail
@@ -49,6 +52,23 @@ name_length, extra_length = struct.unpack_from('<HH', data, entry.header_offset 
 start = entry.header_offset + 30 + name_length + extra_length
 middle = start + entry.compress_size // 2
 del data[middle:middle + 1000]
+open(path, 'wb').write(data)
+PY
+
+variant cut-last
+python3 - "$out/cut-last/Setup.dat" <<'PY'
+import struct, sys, zipfile
+path = sys.argv[1]
+with zipfile.ZipFile(path) as archive:
+    last = max(archive.infolist(), key=lambda e: e.header_offset)
+data = bytearray(open(path, 'rb').read())
+name_length, extra_length = struct.unpack_from('<HH', data, last.header_offset + 26)
+end_of_data = last.header_offset + 30 + name_length + extra_length + last.compress_size
+cut = last.compress_size // 2
+del data[end_of_data - cut:end_of_data]
+end = data.rfind(b'PK\x05\x06')
+directory, = struct.unpack_from('<I', data, end + 16)
+struct.pack_into('<I', data, end + 16, directory - cut)
 open(path, 'wb').write(data)
 PY
 

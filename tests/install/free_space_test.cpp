@@ -153,19 +153,21 @@ TEST_F(FullDiskInstallTest, RetryLooksAgainUntilThereIsRoom) {
     EXPECT_EQ(LoggedPaths(), (std::vector<std::wstring>{L"0=a.txt", L"1=media\\scan.tif"}));
 }
 
-TEST_F(FullDiskInstallTest, TheFilesAnEarlierInstallationLeftMakeRoomForTheirNewVersions) {
+TEST_F(FullDiskInstallTest, TheFilesAnEarlierInstallationLeftMakeNoRoomForTheirNewVersions) {
     // The earlier version of the big file is there; the drive holds too
-    // little for the new one beside it, but enough in its place.
+    // little for the new one beside it, but enough in its place. The earlier
+    // one stays until the installation completes (undoing it puts it back),
+    // so the new one needs room of its own.
     MakeFolders(destination + L"media");
     WriteBytes(destination + L"media\\scan.tif", Incompressible(3 * MB, 4));
     const std::string newer = Incompressible(3 * MB + 200 * KB, 5);
     TForm1& wizard = Wizard({Entry("a.txt", "alpha"), Entry("media/scan.tif", newer)});
     disk.FillLeaving(1 * MB);
-    wizard.EnsureRoomForPayload();
-    EXPECT_TRUE(dialogs.shown.empty());
-    wizard.InstallStarted = true;
-    wizard.ExtractPayload();
-    EXPECT_EQ(ReadBytes(destination + L"media\\scan.tif"), newer);
+    dialogs.answers = {[] { return IDCANCEL; }};
+    EXPECT_THROW(wizard.EnsureRoomForPayload(), EError);
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_NE(dialogs.shown[0].find(SizeText(4 * KB + 3 * MB + 200 * KB + 4 * KB, true)), std::wstring::npos)
+        << WideToUtf8(dialogs.shown[0]);
 }
 
 TEST_F(FullDiskInstallTest, ADiskFillingUpDuringTheExtractionShowsTheFileAndTheSystemsReason) {
@@ -182,11 +184,11 @@ TEST_F(FullDiskInstallTest, ADiskFillingUpDuringTheExtractionShowsTheFileAndTheS
         L"Cannot write file \"" + destination + L"big.bin\". " + SystemErrorText(ERROR_DISK_FULL);
     EXPECT_EQ(dialogs.shown, std::vector<std::wstring>{L"error: " + ErrorBoxText(error)});
     EXPECT_EQ(wizard.PageControl1->ActivePageIndex(), 3);
-    // Nothing of the big file stays; the files finished before it stay, logged.
-    EXPECT_FALSE(Exists(destination + L"big.bin"));
-    EXPECT_FALSE(Exists(destination + L"c.txt"));
-    EXPECT_EQ(ReadBytes(destination + L"b.txt"), "bravo");
-    EXPECT_EQ(LoggedPaths(), (std::vector<std::wstring>{L"0=a.txt", L"1=b.txt"}));
+    // Nothing of the installation stays: the files finished before the big
+    // one and their log are undone too (the folder was there before).
+    for (const wchar_t* file : {L"a.txt", L"b.txt", L"big.bin", L"c.txt", L"Uninstall.log"})
+        EXPECT_FALSE(Exists(destination + file)) << WideToUtf8(file);
+    EXPECT_TRUE(Exists(destination));
 }
 
 }  // namespace

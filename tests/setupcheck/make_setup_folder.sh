@@ -54,6 +54,8 @@ utf16 > lang/ResEN.ini <<'INI'
 00000_00025=Drive %s is too full for the program.
 00000_00026=Needed: %s
 00000_00027=Free: %s
+00000_00028=Undoing: %s
+00000_00029=Undone.
 [FormRes]
 00000000101=&Next >
 00000000102=Cancel
@@ -89,6 +91,8 @@ utf16 > lang/ResZH.ini <<'INI'
 00000_00025=驱动器 %s 空间不足。
 00000_00026=所需：%s
 00000_00027=可用：%s
+00000_00028=正在撤销：%s
+00000_00029=已撤销。
 [FormRes]
 00000000101=下一步(&N)>
 00000000102=取消

@@ -121,7 +121,8 @@ TSetupPlan GoodSetup() {
         L"Please wait while %s is installed.", L"The folder cannot be made.", L"Setup is ready to install.",
         L"Click Install to begin.", L"Destination folder:", L"Choose a folder", L"Cancel the installation of %s?",
         L"Shortcut", L"Setup.dat is missing.", L"Setup", L"Installing %s", L"This file cannot be written:",
-        L"Try again?", L"User manual", L"", L"Quendral", L"Drive %s is too full.", L"Needed: %s", L"Free: %s"});
+        L"Try again?", L"User manual", L"", L"Quendral", L"Drive %s is too full.", L"Needed: %s", L"Free: %s",
+        L"Undoing: %s", L"Undone."});
     english.Set(L"FormRes", L"00000000101", L"&Next >")
         .Set(L"FormRes", L"00000000102", L"Cancel")
         .Set(L"FormRes", L"00000000103", L"Completed")
@@ -136,7 +137,7 @@ TSetupPlan GoodSetup() {
         L"Zielordner:", L"Ordner w\u00e4hlen", L"Installation von %s abbrechen?", L"Verkn\u00fcpfung",
         L"Setup.dat fehlt.", L"Installation", L"Installiere %s", L"Diese Datei kann nicht geschrieben werden:",
         L"Erneut versuchen?", L"Handbuch", L"", L"Quendral", L"Laufwerk %s ist zu voll.", L"Ben\u00f6tigt: %s",
-        L"Frei: %s"});
+        L"Frei: %s", L"Wird r\u00fcckg\u00e4ngig gemacht: %s", L"R\u00fcckg\u00e4ngig gemacht."});
     german.Set(L"FormRes", L"00000000101", L"&Weiter >")
         .Set(L"FormRes", L"00000000102", L"Abbrechen")
         .Set(L"FormRes", L"00000000103", L"Fertig")

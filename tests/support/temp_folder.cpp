@@ -6,6 +6,8 @@
 
 #include <atomic>
 
+#include "util/error.h"
+
 TempFolder::TempFolder() {
     static std::atomic<unsigned> counter{0};
     wchar_t base[MAX_PATH];
@@ -65,7 +67,7 @@ namespace {
 std::string ReadShared(const std::wstring& path, DWORD sharing) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        ADD_FAILURE() << "cannot open a test file";
+        ADD_FAILURE() << "cannot open the test file " << WideToUtf8(path) << " (error " << GetLastError() << ")";
         return {};
     }
     std::string bytes;

@@ -53,6 +53,8 @@ const TMessage kMessages[] = {
     {L"00000_00025", TUse::Drive, L"the box for a drive without room for the payload", true},
     {L"00000_00026", TUse::Size, L"the room needed in that box", true},
     {L"00000_00027", TUse::Size, L"the room free in that box", true},
+    {L"00000_00028", TUse::Path, L"the status line while an installation is undone", true},
+    {L"00000_00029", TUse::Plain, L"the status line once an installation is undone", true},
 };
 
 std::wstring ArgumentName(TUse use) {
