@@ -54,15 +54,6 @@ TEST(SizeTextTest, NeededSizesRoundUpAndFreeOnesDown) {
     }
 }
 
-// An entry of the payload, encrypted with the payload's password as shipped.
-CraftedEntry Entry(const std::string& name, const std::string& data) {
-    CraftedEntry entry;
-    entry.name = name;
-    entry.data = data;
-    entry.password = "417263";
-    return entry;
-}
-
 // Boxes answered one by one by the test's functions (then as RecordingDialogs does).
 class AnsweringDialogs : public RecordingDialogs {
 public:
@@ -132,7 +123,7 @@ TEST_F(FullDiskInstallTest, RetryLooksAgainUntilThereIsRoom) {
     TIniFile texts(setup / L"lang\\ResEN.ini");
     for (const wchar_t* id : {L"00000_00025", L"00000_00026", L"00000_00027"})
         texts.WriteString(L"Res", id, L"EN message " + std::wstring(id + 9) + L" for %s");
-    TForm1& wizard = Wizard({Entry("a.txt", "alpha"), Entry("media/scan.tif", Incompressible(2 * MB, 3))});
+    TForm1& wizard = Wizard({PayloadEntry("a.txt", "alpha"), PayloadEntry("media/scan.tif", Incompressible(2 * MB, 3))});
     disk.FillLeaving(1 * MB);
     const std::wstring filler = disk.Root().wstring() + L"filler.bin";
     dialogs.answers = {[] { return IDRETRY; },  // nothing changed: asked again
@@ -161,7 +152,7 @@ TEST_F(FullDiskInstallTest, TheFilesAnEarlierInstallationLeftMakeNoRoomForTheirN
     MakeFolders(destination + L"media");
     WriteBytes(destination + L"media\\scan.tif", Incompressible(3 * MB, 4));
     const std::string newer = Incompressible(3 * MB + 200 * KB, 5);
-    TForm1& wizard = Wizard({Entry("a.txt", "alpha"), Entry("media/scan.tif", newer)});
+    TForm1& wizard = Wizard({PayloadEntry("a.txt", "alpha"), PayloadEntry("media/scan.tif", newer)});
     disk.FillLeaving(1 * MB);
     dialogs.answers = {[] { return IDCANCEL; }};
     EXPECT_THROW(wizard.EnsureRoomForPayload(), EError);
@@ -171,8 +162,8 @@ TEST_F(FullDiskInstallTest, TheFilesAnEarlierInstallationLeftMakeNoRoomForTheirN
 }
 
 TEST_F(FullDiskInstallTest, ADiskFillingUpDuringTheExtractionShowsTheFileAndTheSystemsReason) {
-    TForm1& wizard = Wizard({Entry("a.txt", "alpha"), Entry("b.txt", "bravo"), Entry("big.bin", Incompressible(3 * MB, 6)),
-                             Entry("c.txt", "charlie")});
+    TForm1& wizard = Wizard({PayloadEntry("a.txt", "alpha"), PayloadEntry("b.txt", "bravo"), PayloadEntry("big.bin", Incompressible(3 * MB, 6)),
+                             PayloadEntry("c.txt", "charlie")});
     // Another program takes most of the room once the big file has begun.
     const TStartUnZipEvent showStatus = wizard.UnZipper1.OnStartUnZip;
     wizard.UnZipper1.OnStartUnZip = [&](TUnZipper& zip, int32_t index, std::string& name, bool& skip) {

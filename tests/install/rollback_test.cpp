@@ -41,14 +41,6 @@ namespace {
 
 std::wstring SystemFolderMemoryManager() { return WindowsFolder() + L"System\\borlndmm.dll"; }
 
-CraftedEntry Entry(const std::string& name, const std::string& data) {
-    CraftedEntry entry;
-    entry.name = name;
-    entry.data = data;
-    entry.password = "417263";
-    return entry;
-}
-
 // Dialogs that, as the installation begins a step (its one pump of window
 // messages), let the test do what a fault or a person would; and let go of
 // a file the test holds open once the error is shown, as the other program
@@ -113,16 +105,17 @@ protected:
     // The payload of a version; with damaged, a last entry whose data does not inflate.
     void WritePayload(const std::string& version, bool damaged = false) {
         std::vector<CraftedEntry> payload = {
-            Entry("Zantivo.exe", "program " + version),
-            Entry("UnInstall.exe", "uninstaller " + version),
-            Entry("System.ini", "[batch]\r\nroot_path=\r\n; " + version + "\r\n"),
-            Entry("lang/Language.ini", "[System]\r\nLanguare=0\r\n"),
-            Entry("lang/ZantivoEN.pdf", "manual " + version),
-            Entry("defaults.dprepo", "celartem " + version),
-            Entry("bin/borlndmm.dll", "memory manager " + version),
-            Entry("bin/PegasusImaging.ActiveX.BarcodeXpress5.dll", ReadBytes(EnvironmentPath(L"BARCODE_STANDIN"))),
+            PayloadEntry("Zantivo.exe", "program " + version),
+            PayloadEntry("UnInstall.exe", "uninstaller " + version),
+            PayloadEntry("System.ini", "[batch]\r\nroot_path=\r\n; " + version + "\r\n"),
+            PayloadEntry("lang/Language.ini", "[System]\r\nLanguare=0\r\n"),
+            PayloadEntry("lang/ZantivoEN.pdf", "manual " + version),
+            PayloadEntry("defaults.dprepo", "celartem " + version),
+            PayloadEntry("bin/borlndmm.dll", "memory manager " + version),
+            PayloadEntry("bin/PegasusImaging.ActiveX.BarcodeXpress5.dll",
+                         ReadBytes(EnvironmentPath(L"BARCODE_STANDIN"))),
         };
-        if (damaged) payload.push_back(Entry("media/last.bin", Incompressible(64 * 1024)));
+        if (damaged) payload.push_back(PayloadEntry("media/last.bin", Incompressible(64 * 1024)));
         std::string archive = BuildArchive(payload);
         if (damaged) {
             // The last entry's data cut short, the directory intact: half its

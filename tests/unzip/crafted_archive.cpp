@@ -41,6 +41,14 @@ std::string Encrypt(const std::string& plain, const std::string& password, uint8
 
 }  // namespace
 
+CraftedEntry PayloadEntry(const std::string& name, const std::string& data) {
+    CraftedEntry entry;
+    entry.name = name;
+    entry.data = data;
+    entry.password = "417263";
+    return entry;
+}
+
 std::string BuildArchive(const std::vector<CraftedEntry>& entries, const std::string& comment) {
     std::string archive, central;
     for (const CraftedEntry& e : entries) {

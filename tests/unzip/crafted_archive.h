@@ -21,6 +21,9 @@ struct CraftedEntry {
     uint16_t versionMadeBy = 20;
 };
 
+// A stored entry encrypted with the installer's payload password, as Setup.dat's are.
+CraftedEntry PayloadEntry(const std::string& name, const std::string& data);
+
 // Builds a whole archive: local headers with their data, the central
 // directory, the end record (with a comment when given).
 std::string BuildArchive(const std::vector<CraftedEntry>& entries, const std::string& comment = "");
