@@ -54,22 +54,11 @@ std::wstring WindowsSystemFolder() {
     return std::wstring(windows) + L"\\System\\";
 }
 
-// Every file below a folder, as paths relative to it.
-void ListFiles(const std::wstring& root, const std::wstring& relative, std::set<std::wstring>& files) {
-    WIN32_FIND_DATAW data;
-    UniqueHFind find(FindFirstFileW((root + relative + L"*").c_str(), &data));
-    if (!find) return;
-    do {
-        const std::wstring name = data.cFileName;
-        if (name == L"." || name == L"..") continue;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ListFiles(root, relative + name + L"\\", files);
-        else files.insert(relative + name);
-    } while (FindNextFileW(find.get(), &data));
-}
-
 std::set<std::wstring> FilesBelow(const std::wstring& root) {
     std::set<std::wstring> files;
-    ListFiles(root, L"", files);
+    ForEachBelow(root, [&](const std::wstring& relative, bool isFolder) {
+        if (!isFolder) files.insert(relative);
+    });
     return files;
 }
 

@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -35,29 +34,17 @@ std::wstring EnvironmentValue(const wchar_t* name) {
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// Every file and folder below root (ending in a backslash), relative to it.
-void Walk(const std::wstring& root, const std::wstring& relative, const std::function<void(const std::wstring&)>& visit) {
-    WIN32_FIND_DATAW data;
-    UniqueHFind find(FindFirstFileW((root + relative + L"*").c_str(), &data));
-    if (!find) return;
-    do {
-        const std::wstring name = data.cFileName;
-        if (name == L"." || name == L"..") continue;
-        visit(relative + name);
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) Walk(root, relative + name + L"\\", visit);
-    } while (FindNextFileW(find.get(), &data));
-}
 
 std::vector<std::wstring> Below(const std::wstring& root) {
     std::vector<std::wstring> found;
-    Walk(root, L"", [&](const std::wstring& relative) { found.push_back(relative); });
+    ForEachBelow(root, [&](const std::wstring& relative, bool) { found.push_back(relative); });
     return found;
 }
 
 void CopyTree(const std::wstring& from, const std::wstring& to) {
     MakeFolders(to);
-    Walk(from, L"", [&](const std::wstring& relative) {
-        if (GetFileAttributesW((from + relative).c_str()) & FILE_ATTRIBUTE_DIRECTORY) MakeFolders(to + relative);
+    ForEachBelow(from, [&](const std::wstring& relative, bool isFolder) {
+        if (isFolder) MakeFolders(to + relative);
         else ASSERT_TRUE(CopyFileW((from + relative).c_str(), (to + relative).c_str(), FALSE)) << WideToUtf8(relative);
     });
 }

@@ -25,6 +25,25 @@ TempFolder::TempFolder() {
 
 TempFolder::~TempFolder() { RemoveTree(path_); }
 
+static void ForEachBelow(const std::wstring& root, const std::wstring& relative,
+                         const std::function<void(const std::wstring&, bool)>& visit) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((root + relative + L"*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        const bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        visit(relative + name, isFolder);
+        if (isFolder) ForEachBelow(root, relative + name + L"\\", visit);
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+}
+
+void ForEachBelow(const std::wstring& root, const std::function<void(const std::wstring&, bool)>& visit) {
+    ForEachBelow(root, L"", visit);
+}
+
 void RemoveTree(const std::wstring& path) {
     std::wstring base = path;
     if (!base.empty() && base.back() != L'\\') base += L'\\';

@@ -2,6 +2,7 @@
 // with everything in it when the test ends.
 #pragma once
 
+#include <functional>
 #include <string>
 
 class TempFolder {
@@ -42,6 +43,9 @@ std::string ReadBytesWhileWritten(const std::wstring& path);
 void WriteUtf16File(const std::wstring& path, const std::wstring& text);
 // Creates a folder and its missing parents.
 void MakeFolders(const std::wstring& path);
+// Calls visit for every folder and file below root (ending in a backslash),
+// with its path relative to root; a folder comes before what it holds.
+void ForEachBelow(const std::wstring& root, const std::function<void(const std::wstring& relative, bool isFolder)>& visit);
 // Removes a folder tree (clearing read-only bits first).
 void RemoveTree(const std::wstring& path);
 // A path from the environment, Unix form ("/x/y") mapped to Wine's Z: drive.
