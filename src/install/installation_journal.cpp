@@ -4,6 +4,9 @@
 #include <aclapi.h>
 #include <sddl.h>
 
+#include <iterator>
+
+#include "install/folder_listing.h"
 #include "install/journal_places.h"
 #include "install/registry_snapshot.h"
 #include "util/file_ops.h"
@@ -96,6 +99,11 @@ void TInstallationJournal::Append(TJournalRecord record, bool durable) {
     records_.push_back(std::move(record));
 }
 
+void TInstallationJournal::Append(std::vector<TJournalRecord> records, bool durable) {
+    file_.Append(records, durable);
+    records_.insert(records_.end(), std::make_move_iterator(records.begin()), std::make_move_iterator(records.end()));
+}
+
 bool TInstallationJournal::InPlaces(const std::wstring& path) const {
     if (LiesInPlaces(path, places_)) return true;
     SetLastError(ERROR_ACCESS_DENIED);  // a change the journal could not undo is not made
@@ -162,20 +170,39 @@ bool TInstallationJournal::RecordNewFile(const std::wstring& path, DWORD& error)
     return true;
 }
 
-// An extraction's files: each one's record, then one flush for all, then the
-// renames. Replacing a whole earlier installation then costs a rename per
-// file and one wait for the disk, not one per file.
+// An extraction's files: each one's record, then one write and one flush for
+// all, then the renames. Each folder is read once for what it holds, so a
+// fresh installation asks the system nothing per file, and replacing a whole
+// earlier installation costs a rename per file and one wait for the disk.
 void TInstallationJournal::BeforeReplacingFiles(const std::vector<std::wstring>& paths) {
+    TFolderListings listings;
+    std::vector<TJournalRecord> records;
     std::vector<std::pair<std::wstring, std::wstring>> asides;
     for (const std::wstring& path : paths) {
-        if (files_.count(UpperCaseW(path)) || !LiesInPlaces(path, places_)) continue;
-        DWORD error = ERROR_SUCCESS;
-        if (RecordNewFile(path, error) || error != ERROR_ALREADY_EXISTS || FolderExists(path)) continue;
-        const std::wstring aside = FreeAsideName(path);
-        Append({TRecordKind::Aside, {path, aside}}, false);
+        const std::wstring key = UpperCaseW(path);
+        if (files_.count(key) || !LiesInPlaces(path, places_)) continue;
+        std::wstring name;
+        TFolderListing& folder = listings.OfFolderOf(path, name);
+        // A folder that cannot be read is asked about file by file as the files are written;
+        // where a folder stands in a file's place, the write fails by itself and changes nothing.
+        if (folder.State() == TFolderListing::TState::Unreadable || folder.HasFolder(name)) continue;
+        if (!folder.Has(name)) {
+            if (folder.State() == TFolderListing::TState::Missing && !BeforeCreatingFolder(ExtractFolder(path)))
+                continue;
+            records.push_back({TRecordKind::File, {path}});
+            files_.insert(key);
+            continue;
+        }
+        std::wstring asideName = name + kAsideSuffix;
+        for (int n = 2; folder.Has(asideName); ++n) asideName = name + kAsideSuffix + std::to_wstring(n);
+        folder.Added(asideName);
+        const std::wstring aside = path.substr(0, path.size() - name.size()) + asideName;
+        records.push_back({TRecordKind::Aside, {path, aside}});
         asides.emplace_back(path, aside);
     }
-    file_.Flush();
+    // The moved-aside files' records are on the disk before the first rename.
+    const bool durable = !asides.empty();
+    Append(std::move(records), durable);
     // One that does not move (in use) is tried again as it is written.
     for (const auto& [path, aside] : asides)
         if (MoveFileExW(path.c_str(), aside.c_str(), 0)) files_.insert(UpperCaseW(path));

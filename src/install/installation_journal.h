@@ -71,6 +71,7 @@ public:
 
 private:
     void Append(TJournalRecord record, bool durable);
+    void Append(std::vector<TJournalRecord> records, bool durable);
     bool InPlaces(const std::wstring& path) const;
     bool MoveAside(const std::wstring& path, TFileChange change);
     // The record of a file to be made where none is (after its folder's); false when something is there.

@@ -141,11 +141,19 @@ TJournalFile::TJournalFile(std::wstring path) : path_(std::move(path)) {
     lastFlush_ = GetTickCount64();
 }
 
-void TJournalFile::Append(const TJournalRecord& record, bool durable) {
-    const std::string line = EncodeRecord(record);
+void TJournalFile::Append(const TJournalRecord& record, bool durable) { Write(EncodeRecord(record), durable); }
+
+void TJournalFile::Append(const std::vector<TJournalRecord>& records, bool durable) {
+    std::string lines;
+    for (const TJournalRecord& record : records) lines += EncodeRecord(record);
+    Write(lines, durable);
+}
+
+void TJournalFile::Write(const std::string& lines, bool durable) {
+    if (lines.empty()) return;
     DWORD written = 0;
-    if (!file_ || !WriteFile(file_.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr) ||
-        written != line.size())
+    if (!file_ || !WriteFile(file_.get(), lines.data(), static_cast<DWORD>(lines.size()), &written, nullptr) ||
+        written != lines.size())
         throw EJournalError(L"Cannot write the installation's journal " + path_ + L": " +
                             SystemErrorText(written == 0 ? GetLastError() : ERROR_HANDLE_DISK_FULL));
     unflushed_ = true;

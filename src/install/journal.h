@@ -65,6 +65,9 @@ public:
     // Writes the record; with durable, it is on the disk when this returns.
     // Raises EJournalError when the system refuses.
     void Append(const TJournalRecord& record, bool durable);
+    // Writes the records in one go (a killed process has all of them or a
+    // first part of them, as with one record at a time).
+    void Append(const std::vector<TJournalRecord>& records, bool durable);
     // Everything written so far onto the disk.
     void Flush();
     // Flushes when records wait and the last flush is a quarter of a second old.
@@ -73,6 +76,8 @@ public:
     void Remove();
 
 private:
+    void Write(const std::string& lines, bool durable);
+
     std::wstring path_;
     UniqueHFile file_;
     bool unflushed_ = false;

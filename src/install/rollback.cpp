@@ -6,6 +6,7 @@
 
 #include <optional>
 
+#include "install/folder_listing.h"
 #include "install/install_log.h"
 #include "install/installation_journal.h"
 #include "install/installation_lock.h"
@@ -26,11 +27,18 @@ bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) 
 
 // Deletes a file even when it is read-only.
 bool DeleteAnyFile(const std::wstring& path) {
+    if (DeleteFileW(path.c_str())) return true;
+    if (GetLastError() != ERROR_ACCESS_DENIED) return false;
     const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-        SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY) ||
+        !SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
     return DeleteFileW(path.c_str()) != FALSE;
 }
+
+bool NotThere(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
 
 std::wstring Reason() { return SystemErrorText(GetLastError()); }
 
@@ -156,9 +164,10 @@ private:
     }
 
     void UndoFile(const std::wstring& path) {
-        if (!Exists(path)) return;
         if (DeleteAnyFile(path)) {
             ++filesRemoved_;
+        } else if (NotThere(GetLastError())) {
+            return;  // never made, or already gone
         } else if (MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
             LogLine(L"Undone at the next restart: " + path + L" is in use, and is removed then");
         } else {
@@ -168,7 +177,7 @@ private:
 
     void UndoAside(const std::wstring& path, const std::wstring& aside) {
         if (!Exists(aside)) return;  // never moved, or already back
-        if (Exists(path) && !DeleteAnyFile(path)) {
+        if (!DeleteAnyFile(path) && !NotThere(GetLastError())) {
             // The new file is in use: both renames wait for the next restart.
             if (MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) &&
                 MoveFileExW(aside.c_str(), path.c_str(), MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING))
@@ -254,12 +263,17 @@ void RollBack(const std::vector<TJournalRecord>& records, const TUndoProgress& p
 
 void CommitRecords(const std::vector<TJournalRecord>& records) {
     size_t removed = 0, atRestart = 0;
+    TFolderListings listings;  // each folder read once, not each file asked after
     for (const auto& [path, aside] : Asides(records)) {
-        if (!Exists(aside)) continue;
+        std::wstring name;
+        const TFolderListing& folder = listings.OfFolderOf(path, name);
+        const bool read = folder.State() == TFolderListing::TState::Read;
+        if (read ? !folder.Has(aside.substr(path.size() - name.size())) : !Exists(aside)) continue;
         // Nothing came in its place (an entry skipped for its password or its
         // check): the earlier file is kept, where it was.
-        if (!Exists(path) && MoveFileExW(aside.c_str(), path.c_str(), 0)) continue;
+        if (!(read ? folder.Has(name) : Exists(path)) && MoveFileExW(aside.c_str(), path.c_str(), 0)) continue;
         if (DeleteAnyFile(aside)) ++removed;
+        else if (NotThere(GetLastError())) continue;
         else if (MoveFileExW(aside.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) ++atRestart;
         else LogLine(L"Could not remove the earlier file " + aside + L": " + Reason());
     }

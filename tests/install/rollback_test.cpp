@@ -257,6 +257,8 @@ void RollbackTest::EveryCase(TApplies run) {
             TIniFile(destination + L"System.ini").WriteString(L"batch", L"root_path", L"D:\\Scans\\");
             WriteBytes(destination + L"Zantivo.exe", "program v1, patched by its user");
             WriteBytes(destination + L"notes.txt", "the user's own");
+            // A file of the user's under the name an earlier file would be moved to (in other letters).
+            WriteBytes(destination + L"lang\\ZANTIVOEN.PDF.SETUP-EARLIER", "the user's own copy");
         }
         for (const TCase& c : cases) {
             if (!(c.applies & run)) continue;
@@ -300,11 +302,13 @@ void RollbackTest::EveryCase(TApplies run) {
         RunInstallation();
         EXPECT_EQ(form->PageControl1->ActivePageIndex(), 4);
         EXPECT_FALSE(FileExistsW(JournalPath()));
-        for (const auto& [what, content] : Machine())
+        for (const auto& [what, content] : Machine())  // (the user's upper-case file is not one of them)
             EXPECT_EQ(what.find(L".setup-earlier"), std::wstring::npos) << WideToUtf8(what);
         EXPECT_EQ(ReadBytes(destination + L"Zantivo.exe"), "program v2");
+        EXPECT_EQ(ReadBytes(destination + L"lang\\ZantivoEN.pdf"), "manual v2");
         if (run == kUpgrade) {
             EXPECT_EQ(ReadBytes(destination + L"notes.txt"), "the user's own");
+            EXPECT_EQ(ReadBytes(destination + L"lang\\ZANTIVOEN.PDF.SETUP-EARLIER"), "the user's own copy");
         }
     }
 }
