@@ -205,7 +205,7 @@ void TInstallationJournal::BeforeReplacingFiles(const std::vector<std::wstring>&
     Append(std::move(records), durable);
     // One that does not move (in use) is tried again as it is written.
     for (const auto& [path, aside] : asides)
-        if (MoveFileExW(path.c_str(), aside.c_str(), 0)) files_.insert(UpperCaseW(path));
+        if (RenameFileByHandle(path, aside)) files_.insert(UpperCaseW(path));
 }
 
 std::wstring TInstallationJournal::FreeAsideName(const std::wstring& path) const {
@@ -221,7 +221,7 @@ std::wstring TInstallationJournal::FreeAsideName(const std::wstring& path) const
 bool TInstallationJournal::MoveAside(const std::wstring& path, TFileChange change) {
     const std::wstring aside = FreeAsideName(path);
     Append({TRecordKind::Aside, {path, aside}}, true);
-    if (!MoveFileExW(path.c_str(), aside.c_str(), 0)) return false;  // the record then undoes nothing
+    if (!RenameFileByHandle(path, aside)) return false;  // the record then undoes nothing
     if (change == TFileChange::Edit && !CopyFileW(aside.c_str(), path.c_str(), TRUE)) {
         const DWORD error = GetLastError();
         MoveFileExW(aside.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);

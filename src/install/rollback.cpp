@@ -186,7 +186,7 @@ private:
                 LogLine(L"Could not put back the earlier " + path + L" (" + Reason() + L"): it is kept as " + aside);
             return;
         }
-        if (MoveFileExW(aside.c_str(), path.c_str(), 0)) LogLine(L"Undone: the earlier " + path + L" is back");
+        if (RenameFileByHandle(aside, path)) LogLine(L"Undone: the earlier " + path + L" is back");
         else LogLine(L"Could not put back the earlier " + path + L" (" + Reason() + L"): it is kept as " + aside);
     }
 
@@ -271,7 +271,7 @@ void CommitRecords(const std::vector<TJournalRecord>& records) {
         if (read ? !folder.Has(aside.substr(path.size() - name.size())) : !Exists(aside)) continue;
         // Nothing came in its place (an entry skipped for its password or its
         // check): the earlier file is kept, where it was.
-        if (!(read ? folder.Has(name) : Exists(path)) && MoveFileExW(aside.c_str(), path.c_str(), 0)) continue;
+        if (!(read ? folder.Has(name) : Exists(path)) && RenameFileByHandle(aside, path)) continue;
         if (DeleteAnyFile(aside)) ++removed;
         else if (NotThere(GetLastError())) continue;
         else if (MoveFileExW(aside.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) ++atRestart;

@@ -2,6 +2,10 @@
 
 #include <shlobj.h>
 
+#include <cstddef>
+#include <cstring>
+#include <vector>
+
 #include "util/change_recorder.h"
 #include "util/path.h"
 #include "util/win_error.h"
@@ -40,6 +44,21 @@ bool CreateFolder(const std::wstring& path) {
 
 bool RenameFile(const std::wstring& oldPath, const std::wstring& newPath) {
     return MoveFileW(oldPath.c_str(), newPath.c_str()) != FALSE;
+}
+
+bool RenameFileByHandle(const std::wstring& oldPath, const std::wstring& newPath) {
+    UniqueHFile file(CreateFileW(oldPath.c_str(), DELETE | SYNCHRONIZE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                 FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file) return false;
+    const size_t nameBytes = newPath.size() * sizeof(wchar_t);
+    std::vector<unsigned char> buffer(offsetof(FILE_RENAME_INFO, FileName) + nameBytes + sizeof(wchar_t));
+    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    rename->ReplaceIfExists = FALSE;
+    rename->RootDirectory = nullptr;
+    rename->FileNameLength = static_cast<DWORD>(nameBytes);
+    std::memcpy(rename->FileName, newPath.c_str(), nameBytes);
+    return SetFileInformationByHandle(file.get(), FileRenameInfo, rename, static_cast<DWORD>(buffer.size())) != FALSE;
 }
 
 bool RemoveFile(const std::wstring& path) { return DeleteFileW(path.c_str()) != FALSE; }

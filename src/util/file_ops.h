@@ -25,6 +25,10 @@ bool FolderExists(const std::wstring& path);
 bool CreateFolder(const std::wstring& path);
 // Moves or renames a file; fails when newPath exists.
 bool RenameFile(const std::wstring& oldPath, const std::wstring& newPath);
+// The same for a file (a link itself, not what it points to) through a
+// handle of it: one open and one request to the system, where MoveFileExW
+// asks what the file is first, for an installation that renames thousands.
+bool RenameFileByHandle(const std::wstring& oldPath, const std::wstring& newPath);
 bool RemoveFile(const std::wstring& path);
 // The shell's folder for application data common to all users, as the shell
 // gives it: no backslash added, not created when missing; empty on failure.
